@@ -1,0 +1,64 @@
+#include "platform/controls.h"
+
+#include <algorithm>
+
+#include "platform/text.h"
+
+namespace qm {
+
+int SortedItemList::SetCurSel(int index) {
+    selection_ = (index >= 0 && index < GetCount()) ? index : -1;
+    Notify(ControlChange::Selection, selection_);
+    return selection_;
+}
+
+std::string SortedItemList::GetItemText(int index) const {
+    if (index < 0 || index >= GetCount()) return {};
+    return items_[static_cast<std::size_t>(index)];
+}
+
+int SortedItemList::AddString(std::string_view text) {
+    // After every item that sorts before or equal to the new one.
+    const auto place = std::upper_bound(
+        items_.begin(), items_.end(), text,
+        [](std::string_view value, const std::string& item) { return CompareNoCase(value, item) < 0; });
+    const int index = static_cast<int>(place - items_.begin());
+    items_.insert(place, std::string(text));
+    if (selection_ >= index) ++selection_;
+    Notify(ControlChange::ItemInserted, index);
+    return index;
+}
+
+void SortedItemList::ResetContent() {
+    items_.clear();
+    selection_ = -1;
+    Notify(ControlChange::Reset, -1);
+}
+
+int CComboBox::FindStringExact(int /*start*/, std::string_view text) const {
+    // The items are kept in CompareNoCase order, and EqualsNoCase is exactly
+    // CompareNoCase == 0, so the first equal item is found by bisection.
+    const auto& items = Items();
+    const auto place = std::lower_bound(
+        items.begin(), items.end(), text,
+        [](const std::string& item, std::string_view value) { return CompareNoCase(item, value) < 0; });
+    if (place == items.end() || CompareNoCase(*place, text) != 0) return -1;
+    return static_cast<int>(place - items.begin());
+}
+
+std::string CEdit::GetWindowText(int count) const {
+    if (count <= 0) return {};
+    return std::string(CutToBuffer(text_, static_cast<std::size_t>(count)));
+}
+
+void CEdit::SetWindowText(std::string_view text) {
+    text_.assign(text);
+    Notify(ControlChange::Text, -1);
+}
+
+void CStatic::SetBitmap(BitmapHandle bitmap) {
+    bitmap_ = std::move(bitmap);
+    Notify(ControlChange::Image, -1);
+}
+
+}  // namespace qm

@@ -1,0 +1,77 @@
+// Private-profile (INI) files: the three services the logic reads and writes
+// "aircraft.cfg" files and the category file through, each call naming its file
+// by path.
+//
+// The store reads files the way the Windows private-profile services do and
+// writes them losslessly: only the lines a write must change are changed, and
+// what the program writes reads back as written, here and on Windows.
+//
+// Work is grouped in user actions (see ProfileAction). Inside an action a file
+// is parsed at most once; the writes of an action reach the disk together when
+// the outermost action ends, one atomic replace per file. A call made outside
+// any action is an action of its own.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qm {
+
+// The default of every read the program makes. A read that returns exactly
+// this text (case included) means the key is missing; a stored "<UNDEFINED>"
+// counts as missing too.
+inline constexpr std::string_view UndefinedMarker = "<UNDEFINED>";
+
+// Reads `key` of `section` (names matched without regard to case). Returns at
+// most size - 1 bytes of the value, or of `def` when the file, section or key
+// is missing. Enclosing quotes are removed before the cut.
+std::string GetPrivateProfileStringA(std::string_view section, std::string_view key,
+                                     std::string_view def, std::size_t size,
+                                     const std::string& path);
+
+// With a value: creates the file, section and key as needed, or replaces the
+// value. With no value: removes the key (the section stays). With no key and
+// no value: removes the whole section. Returns false when a write made outside
+// any action could not be saved (inside an action, failures come from the
+// action's end).
+bool WritePrivateProfileStringA(std::string_view section, std::optional<std::string_view> key,
+                                std::optional<std::string_view> value, const std::string& path);
+
+// Every section header of the file, in file order, copies included; the header
+// "[]" is not listed. A missing file gives an empty list. Nothing is cut.
+std::vector<std::string> GetPrivateProfileSectionNamesA(const std::string& path);
+
+// One file that could not be saved when an action ended.
+struct SaveFailure {
+    std::string path;
+    std::string reason;
+};
+
+// A user action: a scope around the handling of one message. Actions nest; only
+// the end of the outermost one saves. When a save fails, the file on disk is
+// untouched, the store forgets the unsaved change, and the failure is returned
+// by End() (or dropped by the destructor when End() was not called).
+class ProfileAction {
+public:
+    ProfileAction();
+    ~ProfileAction();
+    ProfileAction(const ProfileAction&) = delete;
+    ProfileAction& operator=(const ProfileAction&) = delete;
+
+    // Ends the action once; for the outermost action, saves every file it
+    // changed and returns the failures. Nested actions return nothing.
+    std::vector<SaveFailure> End();
+
+private:
+    bool ended_ = false;
+};
+
+// Drops everything the store keeps of files (parsed contents, unsaved changes
+// of an action in progress are not dropped). For tests that change files behind
+// the store's back within one second and for benchmarks that want a cold start.
+void ForgetCachedProfiles();
+
+}  // namespace qm

@@ -1,0 +1,449 @@
+#include "platform/fs.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+
+namespace qm {
+namespace {
+
+using test::TempDir;
+using test::WriteFile;
+
+// Runs a block with another current directory and comes back afterwards.
+class ScopedChdir {
+public:
+    explicit ScopedChdir(const std::string& folder) : old_(GetCurrentDirectoryA()) {
+        EXPECT_EQ(::chdir(folder.c_str()), 0) << folder;
+    }
+    ~ScopedChdir() { EXPECT_EQ(::chdir(old_.c_str()), 0); }
+    ScopedChdir(const ScopedChdir&) = delete;
+    ScopedChdir& operator=(const ScopedChdir&) = delete;
+
+private:
+    std::string old_;
+};
+
+std::string RealPath(const std::string& path) {
+    char* real = ::realpath(path.c_str(), nullptr);
+    EXPECT_NE(real, nullptr) << path;
+    std::string result = real ? real : "";
+    std::free(real);
+    return result;
+}
+
+std::vector<std::string> NamesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    const auto entries = ListDirectory(folder);
+    EXPECT_TRUE(entries.has_value()) << folder;
+    if (entries)
+        for (const auto& entry : *entries) names.push_back(entry.name);
+    return names;
+}
+
+// ---------------------------------------------------------------------------
+// Listing order
+
+enum class Kind { File, Folder, LinkToFolder, LinkToFile, DanglingLink };
+
+struct ListedEntry {
+    const char* name;
+    Kind kind;
+};
+
+// In the order the directory search must list them. Upper-case folding puts
+// '_' (0x5F) and '`' (0x60) after the letters; lower-case folding would put
+// them before, and would list "A_B" before "AB". Bytes from 0x80 are not folded.
+const ListedEntry kListed[] = {
+    {"1", Kind::File},
+    {"A", Kind::File},
+    {"a", Kind::Folder},
+    {"AB", Kind::File},
+    {"ab", Kind::File},
+    {"A_B", Kind::Folder},
+    {"B", Kind::File},
+    {"b", Kind::File},
+    {"Dangle", Kind::DanglingLink},
+    {"LinkDir", Kind::LinkToFolder},
+    {"LinkFile", Kind::LinkToFile},
+    {"Sub", Kind::Folder},
+    {"Zeta", Kind::File},
+    {"_x", Kind::File},
+    {"`q", Kind::File},
+    {"~", Kind::File},
+    {"\xC9T\xC9", Kind::File},
+    {"\xE9t\xE9", Kind::Folder},
+};
+
+TEST(ListDirectoryTest, ListsDotsFirstThenByUpperCaseKeyWithTiesInByteOrder) {
+    TempDir dir;
+    // Made from last to first, so no order of creation can pass for the
+    // listing order.
+    for (auto it = std::rbegin(kListed); it != std::rend(kListed); ++it) {
+        const std::string path = dir / it->name;
+        switch (it->kind) {
+            case Kind::File: WriteFile(path, "x"); break;
+            case Kind::Folder: test::MakeDirs(path); break;
+            case Kind::LinkToFolder: ASSERT_EQ(::symlink("Sub", path.c_str()), 0); break;
+            case Kind::LinkToFile: ASSERT_EQ(::symlink("Zeta", path.c_str()), 0); break;
+            case Kind::DanglingLink: ASSERT_EQ(::symlink("nowhere", path.c_str()), 0); break;
+        }
+    }
+
+    const auto entries = ListDirectory(dir.Path());
+    ASSERT_TRUE(entries.has_value());
+    ASSERT_EQ(entries->size(), std::size(kListed) + 2);
+    EXPECT_EQ((*entries)[0].name, ".");
+    EXPECT_TRUE((*entries)[0].isDirectory);
+    EXPECT_EQ((*entries)[1].name, "..");
+    EXPECT_TRUE((*entries)[1].isDirectory);
+    for (std::size_t i = 0; i < std::size(kListed); ++i) {
+        const DirEntry& entry = (*entries)[i + 2];
+        EXPECT_EQ(entry.name, kListed[i].name) << "position " << i + 2;
+        const bool folder = kListed[i].kind == Kind::Folder || kListed[i].kind == Kind::LinkToFolder;
+        EXPECT_EQ(entry.isDirectory, folder) << entry.name;
+    }
+}
+
+TEST(ListDirectoryTest, EmptyFolderStillListsDots) {
+    TempDir dir;
+    EXPECT_EQ(NamesIn(dir.Path()), (std::vector<std::string>{".", ".."}));
+}
+
+TEST(ListDirectoryTest, NothingForWhatCannotBeListed) {
+    TempDir dir;
+    WriteFile(dir / "file", "x");
+    ASSERT_EQ(::symlink("file", (dir / "linkToFile").c_str()), 0);
+    for (const char* name : {"missing", "file", "linkToFile", "missing/deeper"})
+        EXPECT_FALSE(ListDirectory(dir / name).has_value()) << name;
+}
+
+TEST(ListDirectoryTest, UnreadableFolderIsNotListed) {
+    if (::geteuid() == 0) GTEST_SKIP() << "the superuser reads every folder";
+    TempDir dir;
+    test::MakeDirs(dir / "locked");
+    ASSERT_EQ(::chmod((dir / "locked").c_str(), 0), 0);
+    EXPECT_FALSE(ListDirectory(dir / "locked").has_value());
+}
+
+TEST(ListDirectoryTest, SeparatorAtTheEndIsHarmless) {
+    TempDir dir;
+    WriteFile(dir / "One", "x");
+    EXPECT_EQ(NamesIn(dir.Path() + "/"), (std::vector<std::string>{".", "..", "One"}));
+}
+
+// ---------------------------------------------------------------------------
+// Names found whatever their case
+
+struct FindCase {
+    const char* name;
+    const char* expected;  // nullptr: not found
+};
+
+class FindEntryNoCaseTest : public ::testing::TestWithParam<FindCase> {
+protected:
+    void SetUp() override {
+        for (const char* folder : {"Texture", "TEXTURE", "texture.1"}) test::MakeDirs(dir_ / folder);
+        for (const char* file : {"thumbnail.BMP", "caf\xE9", "Aircraft.cfg", "aircraft.CFG"})
+            WriteFile(dir_ / file, "x");
+    }
+    TempDir dir_;
+};
+
+TEST_P(FindEntryNoCaseTest, FindsExactNameFirstOtherwiseFirstListed) {
+    const FindCase& c = GetParam();
+    const auto found = FindEntryNoCase(dir_.Path(), c.name);
+    if (c.expected == nullptr) {
+        EXPECT_FALSE(found.has_value()) << *found;
+    } else {
+        ASSERT_TRUE(found.has_value());
+        EXPECT_EQ(*found, dir_ / c.expected);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FindEntryNoCaseTest,
+    ::testing::Values(
+        // "TEXTURE" is listed before "Texture", but the exact name wins.
+        FindCase{"Texture", "Texture"}, FindCase{"TEXTURE", "TEXTURE"},
+        // No exact name: the first listed of the two.
+        FindCase{"texture", "TEXTURE"}, FindCase{"tExTuRe", "TEXTURE"},
+        FindCase{"aircraft.cfg", "Aircraft.cfg"}, FindCase{"AIRCRAFT.cfg", "Aircraft.cfg"},
+        FindCase{"aircraft.CFG", "aircraft.CFG"}, FindCase{"TEXTURE.1", "texture.1"},
+        FindCase{"Thumbnail.bmp", "thumbnail.BMP"},
+        // Only A to Z fold: an 8-bit letter must match byte for byte.
+        FindCase{"CAF\xE9", "caf\xE9"}, FindCase{"caf\xC9", nullptr},
+        FindCase{"texture.2", nullptr}, FindCase{"textur", nullptr}, FindCase{"", nullptr}));
+
+TEST(FindEntryNoCaseTest2, NothingInMissingFolder) {
+    TempDir dir;
+    EXPECT_FALSE(FindEntryNoCase(dir / "missing", "x").has_value());
+}
+
+// ---------------------------------------------------------------------------
+// Whole paths resolved whatever their case
+
+class ResolvePathNoCaseTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteFile(dir_ / "Aircraft/Beech_Baron/aircraft.cfg", "[fltsim.0]\r\n");
+        WriteFile(dir_ / "Aircraft/Beech_Baron/Texture.1/Thumbnail.bmp", "BM");
+        test::MakeDirs(dir_ / "Aircraft/Beech_Baron/texture");
+    }
+    TempDir dir_;
+};
+
+TEST_F(ResolvePathNoCaseTest, ResolvesComponentByComponent) {
+    const struct {
+        const char* spelled;
+        const char* resolved;
+    } cases[] = {
+        {"Aircraft/Beech_Baron/Texture.1/Thumbnail.bmp", "Aircraft/Beech_Baron/Texture.1/Thumbnail.bmp"},
+        {"AIRCRAFT/beech_baron/texture.1/thumbnail.bmp", "Aircraft/Beech_Baron/Texture.1/Thumbnail.bmp"},
+        {"aircraft/Beech_Baron/TEXTURE/", "Aircraft/Beech_Baron/texture/"},
+        // A missing component and everything after it stay as spelled.
+        {"aircraft/beech_baron/texture.2/thumbnail.bmp", "Aircraft/Beech_Baron/texture.2/thumbnail.bmp"},
+        {"aircraft/cessna/Texture.1", "Aircraft/cessna/Texture.1"},
+        // A file cannot hold further components.
+        {"aircraft/BEECH_BARON/Aircraft.cfg/x", "Aircraft/Beech_Baron/aircraft.cfg/x"},
+        // ".", ".." and doubled separators are kept as they are.
+        {"aircraft//./beech_baron/TEXTURE.1/thumbnail.bmp", "Aircraft//./Beech_Baron/Texture.1/Thumbnail.bmp"},
+        {"aircraft/beech_baron/../BEECH_BARON/AIRCRAFT.CFG", "Aircraft/Beech_Baron/../Beech_Baron/aircraft.cfg"},
+        {"aircraft/./../Aircraft/beech_baron/texture.1", "Aircraft/./../Aircraft/Beech_Baron/Texture.1"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ResolvePathNoCase(dir_ / c.spelled), dir_ / c.resolved) << c.spelled;
+}
+
+TEST_F(ResolvePathNoCaseTest, RelativePathStaysRelative) {
+    ScopedChdir inside(dir_.Path());
+    EXPECT_EQ(ResolvePathNoCase("aircraft/BEECH_BARON/texture.1/THUMBNAIL.BMP"),
+              "Aircraft/Beech_Baron/Texture.1/Thumbnail.bmp");
+    EXPECT_EQ(ResolvePathNoCase("./AIRCRAFT/beech_baron"), "./Aircraft/Beech_Baron");
+    EXPECT_EQ(ResolvePathNoCase("nothing/AIRCRAFT"), "nothing/AIRCRAFT");
+}
+
+TEST_F(ResolvePathNoCaseTest, ExactOrEmptyPathComesBackUnchanged) {
+    EXPECT_EQ(ResolvePathNoCase(dir_ / "Aircraft/Beech_Baron"), dir_ / "Aircraft/Beech_Baron");
+    EXPECT_EQ(ResolvePathNoCase(""), "");
+    EXPECT_EQ(ResolvePathNoCase("/"), "/");
+}
+
+// ---------------------------------------------------------------------------
+// Opening, reading, stamping
+
+TEST(FileOpensForReadingTest, OnlyRegularFilesThatOpen) {
+    TempDir dir;
+    WriteFile(dir / "file.bmp", "BM");
+    WriteFile(dir / "empty.bmp", "");
+    test::MakeDirs(dir / "folder");
+    ASSERT_EQ(::symlink("file.bmp", (dir / "linkToFile").c_str()), 0);
+    ASSERT_EQ(::symlink("folder", (dir / "linkToFolder").c_str()), 0);
+    ASSERT_EQ(::symlink("gone", (dir / "dangling").c_str()), 0);
+    // Opening a pipe must not wait for a writer.
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+
+    const struct {
+        const char* name;
+        bool opens;
+    } cases[] = {{"file.bmp", true},      {"empty.bmp", true},     {"linkToFile", true},
+                 {"folder", false},       {"linkToFolder", false}, {"dangling", false},
+                 {"pipe", false},         {"missing.bmp", false},  {"file.bmp/x", false},
+                 {"FILE.BMP", false}};
+    for (const auto& c : cases) EXPECT_EQ(FileOpensForReading(dir / c.name), c.opens) << c.name;
+}
+
+TEST(FileOpensForReadingTest, UnreadableFileDoesNotOpen) {
+    if (::geteuid() == 0) GTEST_SKIP() << "the superuser opens every file";
+    TempDir dir;
+    WriteFile(dir / "locked", "x");
+    ASSERT_EQ(::chmod((dir / "locked").c_str(), 0), 0);
+    EXPECT_FALSE(FileOpensForReading(dir / "locked"));
+}
+
+TEST(ReadWholeFileTest, ReadsEveryByte) {
+    TempDir dir;
+    std::string bytes = std::string("a\0b\r\n\xFF\x80", 7);
+    for (int i = 0; bytes.size() < 300000; ++i) bytes.push_back(static_cast<char>(i * 7));
+    WriteFile(dir / "big", bytes);
+    WriteFile(dir / "empty", "");
+    EXPECT_EQ(ReadWholeFile(dir / "big"), bytes);
+    EXPECT_EQ(ReadWholeFile(dir / "empty"), "");
+    EXPECT_FALSE(ReadWholeFile(dir / "missing").has_value());
+    EXPECT_FALSE(ReadWholeFile(dir.Path()).has_value());
+}
+
+TEST(GetCurrentDirectoryTest, ReturnsLongPathsWhole) {
+    TempDir dir;
+    std::string deep = RealPath(dir.Path());
+    while (deep.size() < 700) deep += "/a_rather_long_folder_name_to_pass_the_old_limit";
+    test::MakeDirs(deep);
+    ScopedChdir inside(deep);
+    EXPECT_EQ(GetCurrentDirectoryA(), deep);
+}
+
+TEST(StampFileTest, ChangesWithTheFile) {
+    TempDir dir;
+    EXPECT_FALSE(StampFile(dir / "cfg").has_value());
+    WriteFile(dir / "cfg", "12345");
+    const auto first = StampFile(dir / "cfg");
+    ASSERT_TRUE(first.has_value());
+    EXPECT_EQ(first->size, 5);
+    EXPECT_EQ(StampFile(dir / "cfg"), first);
+
+    WriteFile(dir / "cfg", "1234567");
+    const auto grown = StampFile(dir / "cfg");
+    ASSERT_TRUE(grown.has_value());
+    EXPECT_EQ(grown->size, 7);
+    EXPECT_NE(grown, first);
+
+    // Replaced by another file of the same size: a new identity.
+    ASSERT_TRUE(ReplaceFileAtomically(dir / "cfg", "7654321", nullptr));
+    const auto replaced = StampFile(dir / "cfg");
+    ASSERT_TRUE(replaced.has_value());
+    EXPECT_EQ(replaced->size, 7);
+    EXPECT_NE(replaced->inode, grown->inode);
+
+    // A link is stamped as the file it points to.
+    ASSERT_EQ(::symlink("cfg", (dir / "link").c_str()), 0);
+    EXPECT_EQ(StampFile(dir / "link"), replaced);
+}
+
+// ---------------------------------------------------------------------------
+// Atomic replace
+
+mode_t ModeOf(const std::string& path) {
+    struct stat info {};
+    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+    return info.st_mode & 07777;
+}
+
+// Sets the umask for one test and puts the old one back.
+class ScopedUmask {
+public:
+    explicit ScopedUmask(mode_t mask) : old_(::umask(mask)) {}
+    ~ScopedUmask() { ::umask(old_); }
+    ScopedUmask(const ScopedUmask&) = delete;
+    ScopedUmask& operator=(const ScopedUmask&) = delete;
+
+private:
+    mode_t old_;
+};
+
+TEST(ReplaceFileAtomicallyTest, NewFileTakesUmaskedPermissions) {
+    TempDir dir;
+    ScopedUmask mask(027);
+    std::string reason;
+    ASSERT_TRUE(ReplaceFileAtomically(dir / "Quillmarsh.cfg", "[A]\r\nk=v\r\n", &reason)) << reason;
+    EXPECT_EQ(test::ReadFile(dir / "Quillmarsh.cfg"), "[A]\r\nk=v\r\n");
+    EXPECT_EQ(ModeOf(dir / "Quillmarsh.cfg"), 0640u);
+    EXPECT_EQ(NamesIn(dir.Path()), (std::vector<std::string>{".", "..", "Quillmarsh.cfg"}));
+}
+
+TEST(ReplaceFileAtomicallyTest, ExistingFileKeepsItsPermissions) {
+    TempDir dir;
+    ScopedUmask mask(022);
+    for (const mode_t mode : {0600u, 0664u, 0444u, 0751u}) {
+        const std::string path = dir / "cfg";
+        WriteFile(path, "old contents that are longer");
+        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+        std::string reason;
+        ASSERT_TRUE(ReplaceFileAtomically(path, "new", &reason)) << reason;
+        EXPECT_EQ(test::ReadFile(path), "new");
+        EXPECT_EQ(ModeOf(path), mode);
+        ASSERT_EQ(::unlink(path.c_str()), 0);
+    }
+    EXPECT_EQ(NamesIn(dir.Path()), (std::vector<std::string>{".", ".."}));
+}
+
+TEST(ReplaceFileAtomicallyTest, EmptyContentsGiveAnEmptyFile) {
+    TempDir dir;
+    WriteFile(dir / "cfg", "something");
+    ASSERT_TRUE(ReplaceFileAtomically(dir / "cfg", "", nullptr));
+    EXPECT_EQ(test::ReadFile(dir / "cfg"), "");
+}
+
+bool IsLink(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
+TEST(ReplaceFileAtomicallyTest, LinkStaysALinkAndItsTargetIsReplaced) {
+    TempDir dir;
+    WriteFile(dir / "real/Quillmarsh.cfg", "old");
+    ASSERT_EQ(::chmod((dir / "real/Quillmarsh.cfg").c_str(), 0640), 0);
+    test::MakeDirs(dir / "work");
+    // work/Quillmarsh.cfg -> ../chain -> real/Quillmarsh.cfg, each relative
+    // to the folder its link lies in.
+    ASSERT_EQ(::symlink("real/Quillmarsh.cfg", (dir / "chain").c_str()), 0);
+    ASSERT_EQ(::symlink("../chain", (dir / "work/Quillmarsh.cfg").c_str()), 0);
+
+    std::string reason;
+    ASSERT_TRUE(ReplaceFileAtomically(dir / "work/Quillmarsh.cfg", "new", &reason)) << reason;
+    EXPECT_TRUE(IsLink(dir / "work/Quillmarsh.cfg"));
+    EXPECT_TRUE(IsLink(dir / "chain"));
+    EXPECT_EQ(test::ReadFile(dir / "real/Quillmarsh.cfg"), "new");
+    EXPECT_EQ(ModeOf(dir / "real/Quillmarsh.cfg"), 0640u);
+    EXPECT_EQ(NamesIn(dir / "real"), (std::vector<std::string>{".", "..", "Quillmarsh.cfg"}));
+    EXPECT_EQ(NamesIn(dir / "work"), (std::vector<std::string>{".", "..", "Quillmarsh.cfg"}));
+}
+
+TEST(ReplaceFileAtomicallyTest, DanglingLinkCreatesItsTarget) {
+    TempDir dir;
+    test::MakeDirs(dir / "real");
+    ASSERT_EQ(::symlink((dir / "real/new.cfg").c_str(), (dir / "link.cfg").c_str()), 0);
+    std::string reason;
+    ASSERT_TRUE(ReplaceFileAtomically(dir / "link.cfg", "fresh", &reason)) << reason;
+    EXPECT_TRUE(IsLink(dir / "link.cfg"));
+    EXPECT_EQ(test::ReadFile(dir / "real/new.cfg"), "fresh");
+}
+
+TEST(ReplaceFileAtomicallyTest, FailureLeavesEverythingAsItWas) {
+    TempDir dir;
+    WriteFile(dir / "plain", "plain file");
+    WriteFile(dir / "folder/inside", "kept");
+    ASSERT_EQ(::symlink("loop2", (dir / "loop1").c_str()), 0);
+    ASSERT_EQ(::symlink("loop1", (dir / "loop2").c_str()), 0);
+
+    const struct {
+        const char* name;
+        const char* error;
+    } cases[] = {
+        {"missing/cfg", "No such file or directory"},
+        {"plain/cfg", "Not a directory"},
+        // The temporary file is written before the rename refuses.
+        {"folder", "Is a directory"},
+        {"loop1", "Too many levels of symbolic links"},
+    };
+    for (const auto& c : cases) {
+        std::string reason;
+        EXPECT_FALSE(ReplaceFileAtomically(dir / c.name, "new contents", &reason)) << c.name;
+        EXPECT_NE(reason.find(c.error), std::string::npos) << c.name << ": " << reason;
+        EXPECT_FALSE(ReplaceFileAtomically(dir / c.name, "new contents", nullptr)) << c.name;
+    }
+    EXPECT_EQ(test::ReadFile(dir / "plain"), "plain file");
+    EXPECT_EQ(test::ReadFile(dir / "folder/inside"), "kept");
+    EXPECT_EQ(NamesIn(dir.Path()),
+              (std::vector<std::string>{".", "..", "folder", "loop1", "loop2", "plain"}));
+    EXPECT_EQ(NamesIn(dir / "folder"), (std::vector<std::string>{".", "..", "inside"}));
+}
+
+TEST(ReplaceFileAtomicallyTest, ReadOnlyFolderRefusesAndKeepsTheOldFile) {
+    if (::geteuid() == 0) GTEST_SKIP() << "the superuser writes in every folder";
+    TempDir dir;
+    WriteFile(dir / "locked/cfg", "old");
+    ASSERT_EQ(::chmod((dir / "locked").c_str(), 0555), 0);
+    std::string reason;
+    EXPECT_FALSE(ReplaceFileAtomically(dir / "locked/cfg", "new", &reason));
+    EXPECT_NE(reason.find("Permission denied"), std::string::npos) << reason;
+    EXPECT_EQ(test::ReadFile(dir / "locked/cfg"), "old");
+}
+
+}  // namespace
+}  // namespace qm

@@ -1,0 +1,36 @@
+#include "app/quillmarsh_app.h"
+
+#include "ui/quillmarsh_dlg.h"
+
+namespace qm {
+
+namespace {
+// The dialog library's help command; the program has no help of its own.
+constexpr int ID_HELP = 57670;
+
+constexpr MessageMapEntry kEntries[] = {
+    {WM_COMMAND, ID_HELP, 0, &MessageThunk<&CWinApp::OnHelp>, "OnHelp"},
+};
+}  // namespace
+
+const MessageMap CQuillmarshApp::messageMap{&CWinApp::messageMap, kEntries, std::size(kEntries)};
+
+CQuillmarshApp::CQuillmarshApp() : CWinApp(nullptr) {}
+
+const MessageMap* CQuillmarshApp::GetMessageMap() const { return &messageMap; }
+
+bool CQuillmarshApp::InitInstance() {
+    InitCommonControls();
+    CWinApp::InitInstance();
+    EnableControlContainer();
+    SetRegistryKey("Local AppWizard-Generated Applications");
+    {
+        CQuillmarshDlg dialog(nullptr);
+        m_pMainWnd = &dialog;
+        dialog.DoModal();
+        m_pMainWnd = nullptr;
+    }
+    return false;
+}
+
+}  // namespace qm

@@ -1,0 +1,44 @@
+#include "ui/new_category.h"
+
+#include "ui/resource.h"
+
+namespace qm {
+
+namespace {
+constexpr int kNameCount = 99;  // a 100-byte name: at most 98 characters
+
+constexpr MessageMapEntry kEntries[] = {
+    {WM_COMMAND, IDOK, BN_CLICKED, &MessageThunk<&CNewCategory::OnNewCategoryOk>, "OnNewCategoryOk"},
+};
+}  // namespace
+
+const CRuntimeClass CNewCategory::classCNewCategory{"CNewCategory", sizeof(CNewCategory), 0xFFFF, nullptr,
+                                                     &CDialog::classCDialog};
+const MessageMap CNewCategory::messageMap{&CDialog::messageMap, kEntries, std::size(kEntries)};
+
+CNewCategory::CNewCategory(CDialog* parent) : CDialog(IDD_NEW_CATEGORY, parent) {
+    RegisterQuillmarshResources();
+}
+
+CNewCategory::~CNewCategory() = default;
+
+const CRuntimeClass* CNewCategory::GetRuntimeClass() const { return &classCNewCategory; }
+const MessageMap* CNewCategory::GetMessageMap() const { return &messageMap; }
+
+void CNewCategory::DoDataExchange(CDataExchange* exchange) {
+    CDialog::DoDataExchange(exchange);
+    DDX_Control(exchange, IDC_NEW_CATEGORY_NAME, m_nameEdit);
+}
+
+bool CNewCategory::OnInitDialog() {
+    CDialog::OnInitDialog();
+    m_nameEdit.SetFocus();
+    return false;
+}
+
+void CNewCategory::OnNewCategoryOk() {
+    m_categoryName = m_nameEdit.GetWindowText(kNameCount);
+    OnOK();
+}
+
+}  // namespace qm

@@ -1,0 +1,294 @@
+// The process's private-profile store: the files it has read, parsed and
+// indexed (profile_file.h), the user actions, and the saving of changes.
+#include "platform/profile.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+
+#include "platform/fs.h"
+#include "platform/profile_file.h"
+#include "platform/text.h"
+
+namespace qm {
+
+namespace {
+
+using profile::ProfileFile;
+
+// Clean parsed files kept between uses; a folder scan reads thousands of
+// files once each, and must not keep them all.
+constexpr std::size_t CleanFilesKept = 16;
+// Paths as given -> paths as found on disk, kept for the current action.
+constexpr std::size_t ResolvedPathsKept = 256;
+
+struct CachedFile {
+    std::string path;  // as found on disk (ResolvePathNoCase)
+    // The contents; null while the file is missing (or unreadable) and unwritten.
+    std::unique_ptr<ProfileFile> content;
+    std::optional<FileStamp> stamp;  // of the version on disk that `content` holds
+    bool unreadable = false;         // there is a file, but it would not open
+    bool dirty = false;              // changed since read or saved
+    std::uint64_t checkedIn = 0;     // the action in which the stamp was last checked
+    std::uint64_t lastUse = 0;
+};
+
+class Store {
+public:
+    static Store& Instance() {
+        static Store store;
+        return store;
+    }
+
+    void Begin() {
+        if (depth_++ == 0) ++action_;
+    }
+
+    std::vector<SaveFailure> End() {
+        if (depth_ == 0 || --depth_ > 0) return {};
+        std::vector<SaveFailure> failures;
+        failures.swap(refused_);
+        std::vector<CachedFile*> dirty;
+        dirty.swap(dirty_);
+        for (CachedFile* file : dirty) {
+            std::string reason;
+            if (!Save(*file, &reason)) {
+                failures.push_back({file->path, reason});
+                Drop(file);
+            }
+        }
+        EvictOverflow(nullptr);
+        return failures;
+    }
+
+    // A call made outside any action is an action of its own.
+    class Scope {
+    public:
+        Scope() { Instance().Begin(); }
+        ~Scope() {
+            if (!ended_) Instance().End();
+        }
+        Scope(const Scope&) = delete;
+        Scope& operator=(const Scope&) = delete;
+        std::vector<SaveFailure> End() {
+            ended_ = true;
+            return Instance().End();
+        }
+
+    private:
+        bool ended_ = false;
+    };
+
+    std::string Read(std::string_view section, std::string_view key, std::string_view def,
+                     std::size_t size, const std::string& path) {
+        CachedFile& file = Acquire(path);
+        if (file.content) {
+            const std::string_view s = profile::CleanName(section, scratchSection_);
+            const std::string_view k = profile::CleanName(key, scratchKey_);
+            if (const auto value = file.content->Find(s, k)) return std::string(CutToBuffer(*value, size));
+        }
+        return std::string(CutToBuffer(def, size));
+    }
+
+    std::vector<std::string> SectionNames(const std::string& path) {
+        CachedFile& file = Acquire(path);
+        return file.content ? file.content->SectionNames() : std::vector<std::string>{};
+    }
+
+    // Returns false when the write was refused.
+    bool Write(std::string_view section, std::optional<std::string_view> key,
+               std::optional<std::string_view> value, const std::string& path) {
+        CachedFile& file = Acquire(path);
+        const std::string_view s = profile::CleanName(section, scratchSection_);
+        if (!key || !value) {
+            // Removals; on a missing file there is nothing to remove.
+            if (!file.content) return true;
+            const bool changed = key ? file.content->RemoveKey(s, profile::CleanName(*key, scratchKey_))
+                                     : file.content->RemoveSection(s);
+            if (changed) MarkDirty(file);
+            return true;
+        }
+        const std::string_view k = profile::CleanName(*key, scratchKey_);
+        if (!profile::IsWritableKey(k)) {
+            refused_.push_back({file.path, "the key name \"" + std::string(k) +
+                                               "\" cannot be stored in a profile file"});
+            return false;
+        }
+        if (file.unreadable) {
+            refused_.push_back({file.path, "the file exists but cannot be read"});
+            return false;
+        }
+        if (!file.content) file.content = std::make_unique<ProfileFile>();
+        if (file.content->SetValue(s, k, profile::CleanValue(*value, scratchValue_))) MarkDirty(file);
+        return true;
+    }
+
+    void Forget() {
+        for (auto it = files_.begin(); it != files_.end();) {
+            if (it->second->dirty)
+                ++it;
+            else
+                it = files_.erase(it);
+        }
+        resolved_.clear();
+        last_ = nullptr;
+    }
+
+private:
+    struct Resolved {
+        std::string path;
+        std::uint64_t action = 0;
+    };
+
+    // The file at `given` as it stands for this action: the stamp is checked
+    // on the first use in each action and the file read again when it changed.
+    CachedFile& Acquire(const std::string& given) {
+        ++useCounter_;
+        if (last_ && lastAction_ == action_ && lastGiven_ == given) {
+            last_->lastUse = useCounter_;
+            return *last_;
+        }
+        if (resolved_.size() >= ResolvedPathsKept) resolved_.clear();
+        Resolved& r = resolved_[given];
+        if (r.action != action_ || r.path.empty()) {
+            r.path = ResolvePathNoCase(given);
+            r.action = action_;
+        }
+        CachedFile* file = nullptr;
+        if (const auto it = files_.find(r.path); it != files_.end()) {
+            file = it->second.get();
+            if (!file->dirty && file->checkedIn != action_) {
+                const std::optional<FileStamp> now = StampFile(file->path);
+                if (now != file->stamp) Load(*file, now);
+                file->checkedIn = action_;
+            }
+        } else if (CachedFile* created = CreatedInThisAction(r.path)) {
+            file = created;
+        } else {
+            auto owned = std::make_unique<CachedFile>();
+            file = owned.get();
+            file->path = r.path;
+            Load(*file, StampFile(file->path));
+            file->checkedIn = action_;
+            files_.emplace(file->path, std::move(owned));
+            EvictOverflow(file);
+        }
+        file->lastUse = useCounter_;
+        last_ = file;
+        lastAction_ = action_;
+        lastGiven_ = given;
+        return *file;
+    }
+
+    // A file that this action created in memory under a name that differs
+    // only in case: on disk, the platform would find it.
+    CachedFile* CreatedInThisAction(const std::string& path) {
+        for (CachedFile* file : dirty_)
+            if (!file->stamp && EqualsNoCase(file->path, path) && !StampFile(path)) return file;
+        return nullptr;
+    }
+
+    static void Load(CachedFile& file, const std::optional<FileStamp>& stamp) {
+        file.content.reset();
+        file.unreadable = false;
+        file.stamp = stamp;
+        if (!stamp) return;  // missing
+        std::optional<std::string> bytes = ReadWholeFile(file.path);
+        if (!bytes) {
+            file.unreadable = true;
+            return;
+        }
+        file.content = std::make_unique<ProfileFile>(std::move(*bytes));
+    }
+
+    void MarkDirty(CachedFile& file) {
+        if (file.dirty) return;
+        file.dirty = true;
+        dirty_.push_back(&file);
+    }
+
+    static bool Save(CachedFile& file, std::string* reason) {
+        file.dirty = false;
+        std::string bytes = file.content->Serialize();
+        // Everything written to a file that did not exist was removed again.
+        if (!file.stamp && bytes.empty()) {
+            file.content.reset();
+            return true;
+        }
+        if (!ReplaceFileAtomically(file.path, bytes, reason)) return false;
+        file.stamp = StampFile(file.path);
+        // Read back from the saved bytes: drops what the edits left behind.
+        file.content = std::make_unique<ProfileFile>(std::move(bytes));
+        return true;
+    }
+
+    // Forgets the file, so that the next use reads what the disk holds.
+    void Drop(CachedFile* file) {
+        if (last_ == file) last_ = nullptr;
+        files_.erase(file->path);
+    }
+
+    // Keeps at most CleanFilesKept clean files besides `keep`; files with
+    // unsaved changes stay.
+    void EvictOverflow(const CachedFile* keep) {
+        while (files_.size() - dirty_.size() > CleanFilesKept) {
+            CachedFile* oldest = nullptr;
+            for (const auto& [path, file] : files_) {
+                if (file->dirty || file.get() == keep) continue;
+                if (!oldest || file->lastUse < oldest->lastUse) oldest = file.get();
+            }
+            if (!oldest) return;
+            Drop(oldest);
+        }
+    }
+
+    std::unordered_map<std::string, std::unique_ptr<CachedFile>> files_;  // by path on disk
+    std::unordered_map<std::string, Resolved> resolved_;                  // by path as given
+    std::vector<CachedFile*> dirty_;  // in the order of their first change
+    std::vector<SaveFailure> refused_;
+    int depth_ = 0;
+    std::uint64_t action_ = 0;
+    std::uint64_t useCounter_ = 0;
+    // The file of the previous call, for runs of calls on one file.
+    CachedFile* last_ = nullptr;
+    std::uint64_t lastAction_ = 0;
+    std::string lastGiven_;
+    std::string scratchSection_, scratchKey_, scratchValue_;
+};
+
+}  // namespace
+
+std::string GetPrivateProfileStringA(std::string_view section, std::string_view key,
+                                     std::string_view def, std::size_t size, const std::string& path) {
+    Store::Scope scope;
+    return Store::Instance().Read(section, key, def, size, path);
+}
+
+bool WritePrivateProfileStringA(std::string_view section, std::optional<std::string_view> key,
+                                std::optional<std::string_view> value, const std::string& path) {
+    Store::Scope scope;
+    const bool accepted = Store::Instance().Write(section, key, value, path);
+    return scope.End().empty() && accepted;
+}
+
+std::vector<std::string> GetPrivateProfileSectionNamesA(const std::string& path) {
+    Store::Scope scope;
+    return Store::Instance().SectionNames(path);
+}
+
+ProfileAction::ProfileAction() { Store::Instance().Begin(); }
+
+ProfileAction::~ProfileAction() {
+    if (!ended_) End();
+}
+
+std::vector<SaveFailure> ProfileAction::End() {
+    if (ended_) return {};
+    ended_ = true;
+    return Store::Instance().End();
+}
+
+void ForgetCachedProfiles() { Store::Instance().Forget(); }
+
+}  // namespace qm

@@ -1,0 +1,723 @@
+#include "platform/profile_file.h"
+
+#include <array>
+#include <cstring>
+
+#include "platform/text.h"
+
+namespace qm::profile {
+
+namespace {
+
+constexpr bool IsBlank(char c) noexcept { return c == ' ' || c == '\t'; }
+
+constexpr bool IsQuote(char c) noexcept { return c == '"' || c == '\''; }
+
+// Windows-1252 bytes 0x80 to 0x9F; the five bytes the code page leaves
+// undefined map to the control code points of the same number, as the
+// platform maps them, so every byte survives a trip through Unicode.
+constexpr std::array<char16_t, 32> High1252 = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+// Decoders of one character of an encoded line: the 8-bit character and the
+// number of bytes it took. A code point of 0 reads as '\0'.
+struct Decoded {
+    char byte;
+    std::size_t length;
+    bool nul;
+};
+
+Decoded DecodeUtf8(const unsigned char* s, std::size_t n) noexcept {
+    const unsigned char b0 = s[0];
+    if (b0 < 0x80) return {static_cast<char>(b0), 1, b0 == 0};
+    std::size_t length = 0;
+    char32_t cp = 0;
+    unsigned char low = 0x80, high = 0xBF;  // allowed range of the second byte
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        length = 2;
+        cp = b0 & 0x1Fu;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        length = 3;
+        cp = b0 & 0x0Fu;
+        if (b0 == 0xE0) low = 0xA0;
+        if (b0 == 0xED) high = 0x9F;  // no surrogates
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        length = 4;
+        cp = b0 & 0x07u;
+        if (b0 == 0xF0) low = 0x90;
+        if (b0 == 0xF4) high = 0x8F;
+    } else {
+        return {'?', 1, false};
+    }
+    if (n < length) return {'?', 1, false};
+    for (std::size_t i = 1; i < length; ++i) {
+        const unsigned char b = s[i];
+        const unsigned char lo = i == 1 ? low : 0x80, hi = i == 1 ? high : 0xBF;
+        if (b < lo || b > hi) return {'?', 1, false};
+        cp = (cp << 6) | (b & 0x3Fu);
+    }
+    return {ByteOf1252(cp), length, false};
+}
+
+char16_t Unit16(const unsigned char* s, bool bigEndian) noexcept {
+    return bigEndian ? static_cast<char16_t>((s[0] << 8) | s[1])
+                     : static_cast<char16_t>((s[1] << 8) | s[0]);
+}
+
+Decoded DecodeUtf16(const unsigned char* s, std::size_t n, bool bigEndian) noexcept {
+    if (n < 2) return {'?', n, false};  // a stray last byte
+    const char16_t u = Unit16(s, bigEndian);
+    if (u >= 0xD800 && u <= 0xDBFF) {
+        if (n >= 4) {
+            const char16_t v = Unit16(s + 2, bigEndian);
+            if (v >= 0xDC00 && v <= 0xDFFF) return {'?', 4, false};
+        }
+        return {'?', 2, false};
+    }
+    if (u >= 0xDC00 && u <= 0xDFFF) return {'?', 2, false};
+    return {ByteOf1252(u), 2, u == 0};
+}
+
+Decoded DecodeOne(Encoding encoding, const unsigned char* s, std::size_t n) noexcept {
+    switch (encoding) {
+    case Encoding::Utf8:
+        return DecodeUtf8(s, n);
+    case Encoding::Utf16LE:
+        return DecodeUtf16(s, n, false);
+    case Encoding::Utf16BE:
+        return DecodeUtf16(s, n, true);
+    case Encoding::Bytes:
+        break;
+    }
+    return {static_cast<char>(s[0]), 1, s[0] == 0};
+}
+
+std::uint64_t FoldWord(std::uint64_t x) noexcept {
+    constexpr std::uint64_t high = 0x8080808080808080ull;
+    const std::uint64_t low7 = x & ~high;
+    const std::uint64_t atLeastA = low7 + 0x3F3F3F3F3F3F3F3Full;  // high bit: >= 'A'
+    const std::uint64_t aboveZ = low7 + 0x2525252525252525ull;    // high bit: > 'Z'
+    const std::uint64_t upper = atLeastA & ~aboveZ & ~x & high;
+    return x | (upper >> 2);
+}
+
+std::uint64_t Mix(std::uint64_t h) noexcept {
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDull;
+    h ^= h >> 33;
+    h *= 0xC4CEB9FE1A85EC53ull;
+    h ^= h >> 33;
+    return h;
+}
+
+std::string_view CleanLineBreaks(std::string_view text, std::string& scratch) {
+    if (text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos) return text;
+    scratch.assign(text);
+    for (char& c : scratch)
+        if (c == '\r' || c == '\n' || c == '\0') c = ' ';
+    return scratch;
+}
+
+}  // namespace
+
+std::uint64_t HashNoCase(std::string_view name) noexcept {
+    std::uint64_t h = 0x243F6A8885A308D3ull ^ name.size();
+    const char* p = name.data();
+    std::size_t n = name.size();
+    while (n >= 8) {
+        std::uint64_t w;
+        std::memcpy(&w, p, 8);
+        h = (h ^ FoldWord(w)) * 0x9E3779B97F4A7C15ull;
+        h ^= h >> 29;
+        p += 8;
+        n -= 8;
+    }
+    if (n > 0) {
+        std::uint64_t w = 0;
+        std::memcpy(&w, p, n);
+        h = (h ^ FoldWord(w)) * 0x9E3779B97F4A7C15ull;
+    }
+    return Mix(h);
+}
+
+std::string_view TrimBlanks(std::string_view text) noexcept {
+    std::size_t b = 0, e = text.size();
+    while (b < e && IsBlank(text[b])) ++b;
+    while (e > b && IsBlank(text[e - 1])) --e;
+    return text.substr(b, e - b);
+}
+
+std::string_view CleanName(std::string_view text, std::string& scratch) {
+    return TrimBlanks(CleanLineBreaks(text, scratch));
+}
+
+std::string_view CleanValue(std::string_view text, std::string& scratch) {
+    return CleanLineBreaks(text, scratch);
+}
+
+std::string QuoteValueForWriting(std::string_view value) {
+    const bool changedByReader =
+        !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()) ||
+                           (value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front()));
+    if (!changedByReader) return std::string(value);
+    std::string quoted;
+    quoted.reserve(value.size() + 2);
+    quoted += '"';
+    quoted += value;
+    quoted += '"';
+    return quoted;
+}
+
+bool IsWritableKey(std::string_view key) noexcept {
+    if (key.find('=') != std::string_view::npos) return false;
+    return key.empty() || (key.front() != ';' && key.front() != '[');
+}
+
+char32_t CodePointOf1252(unsigned char byte) noexcept {
+    if (byte >= 0x80 && byte <= 0x9F) return High1252[byte - 0x80];
+    return byte;
+}
+
+char ByteOf1252(char32_t codePoint) noexcept {
+    if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF))
+        return static_cast<char>(static_cast<unsigned char>(codePoint));
+    for (std::size_t i = 0; i < High1252.size(); ++i)
+        if (High1252[i] == codePoint) return static_cast<char>(static_cast<unsigned char>(0x80 + i));
+    return '?';
+}
+
+LineParse ParseLine(std::string_view text) noexcept {
+    LineParse parse;
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    while (i < n && IsBlank(text[i])) ++i;
+    if (i == n) return parse;  // blank
+    if (text[i] == ';') {
+        parse.kind = LineKind::Comment;
+        return parse;
+    }
+    if (text[i] == '[') {
+        // The last ']' closes the name; what follows it is ignored.
+        const std::size_t close = text.rfind(']');
+        if (close != std::string_view::npos && close > i) {
+            const std::string_view inner = text.substr(i + 1, close - i - 1);
+            const std::string_view name = TrimBlanks(inner);
+            parse.kind = LineKind::Header;
+            parse.nameOff = static_cast<std::uint32_t>(name.data() - text.data());
+            parse.nameLen = static_cast<std::uint32_t>(name.size());
+            return parse;
+        }
+    }
+    const std::size_t eq = text.find('=', i);
+    if (eq == std::string_view::npos) {
+        parse.kind = LineKind::Other;
+        return parse;
+    }
+    const std::string_view name = TrimBlanks(text.substr(0, eq));
+    std::string_view value = TrimBlanks(text.substr(eq + 1));
+    if (value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front())
+        value = value.substr(1, value.size() - 2);
+    parse.kind = LineKind::Key;
+    parse.nameOff = static_cast<std::uint32_t>(name.data() - text.data());
+    parse.nameLen = static_cast<std::uint32_t>(name.size());
+    parse.valueOff = static_cast<std::uint32_t>(value.data() - text.data());
+    parse.valueLen = static_cast<std::uint32_t>(value.size());
+    return parse;
+}
+
+// ---- NameTable ----
+
+void ProfileFile::NameTable::Reserve(std::size_t count) {
+    std::size_t capacity = 8;
+    while (capacity < count * 2) capacity *= 2;
+    if (capacity <= slots_.size()) return;
+    std::vector<Slot> old;
+    old.swap(slots_);
+    slots_.assign(capacity, Slot{});
+    const std::size_t mask = capacity - 1;
+    for (const Slot& s : old) {
+        if (s.value == None) continue;
+        std::size_t i = s.hash & mask;
+        while (slots_[i].value != None) i = (i + 1) & mask;
+        slots_[i] = s;
+    }
+}
+
+void ProfileFile::NameTable::Grow() { Reserve(slots_.empty() ? 4 : slots_.size()); }
+
+template <class NameOf>
+std::size_t ProfileFile::NameTable::Locate(std::string_view name, std::uint64_t hash,
+                                           NameOf nameOf) const {
+    const std::size_t mask = slots_.size() - 1;
+    const auto h = static_cast<std::uint32_t>(hash);
+    std::size_t i = h & mask;
+    while (slots_[i].value != None) {
+        if (slots_[i].hash == h && EqualsNoCase(nameOf(slots_[i].value), name)) return i;
+        i = (i + 1) & mask;
+    }
+    return i;
+}
+
+template <class NameOf>
+std::uint32_t* ProfileFile::NameTable::Find(std::string_view name, std::uint64_t hash, NameOf nameOf) {
+    if (slots_.empty()) return nullptr;
+    Slot& s = slots_[Locate(name, hash, nameOf)];
+    return s.value == None ? nullptr : &s.value;
+}
+
+template <class NameOf>
+const std::uint32_t* ProfileFile::NameTable::Find(std::string_view name, std::uint64_t hash,
+                                                  NameOf nameOf) const {
+    if (slots_.empty()) return nullptr;
+    const Slot& s = slots_[Locate(name, hash, nameOf)];
+    return s.value == None ? nullptr : &s.value;
+}
+
+void ProfileFile::NameTable::Add(std::uint64_t hash, std::uint32_t value) {
+    if ((count_ + 1) * 2 > slots_.size()) Grow();
+    const std::size_t mask = slots_.size() - 1;
+    const auto h = static_cast<std::uint32_t>(hash);
+    std::size_t i = h & mask;
+    while (slots_[i].value != None) i = (i + 1) & mask;
+    slots_[i] = Slot{h, value};
+    ++count_;
+}
+
+template <class NameOf>
+void ProfileFile::NameTable::Remove(std::string_view name, std::uint64_t hash, NameOf nameOf) {
+    // Linear probing: close the gap by moving later slots of the run back.
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t gap = Locate(name, hash, nameOf);
+    slots_[gap] = Slot{};
+    --count_;
+    for (std::size_t j = (gap + 1) & mask; slots_[j].value != None; j = (j + 1) & mask) {
+        const std::size_t home = slots_[j].hash & mask;
+        // The slot may move to the gap when its home is not in (gap, j].
+        const bool homeInRange = gap < j ? (home > gap && home <= j) : (home > gap || home <= j);
+        if (!homeInRange) {
+            slots_[gap] = slots_[j];
+            slots_[j] = Slot{};
+            gap = j;
+        }
+    }
+}
+
+void ProfileFile::NameTable::Clear() {
+    std::vector<Slot>().swap(slots_);
+    count_ = 0;
+}
+
+// ---- ProfileFile ----
+
+ProfileFile::ProfileFile() { sections_.emplace_back(); }
+
+ProfileFile::ProfileFile(std::string bytes) : bytes_(std::move(bytes)) {
+    const std::string_view all(bytes_);
+    if (all.starts_with("\xEF\xBB\xBF")) {
+        encoding_ = Encoding::Utf8;
+        markLen_ = 3;
+    } else if (all.starts_with("\xFF\xFE")) {
+        encoding_ = Encoding::Utf16LE;
+        markLen_ = 2;
+    } else if (all.starts_with("\xFE\xFF")) {
+        encoding_ = Encoding::Utf16BE;
+        markLen_ = 2;
+    }
+    Load(all.substr(markLen_));
+}
+
+void ProfileFile::Load(std::string_view body) {
+    sections_.emplace_back();  // the lines before the first header
+    const char* const data = body.data();
+    const std::size_t n = body.size();
+    const bool wide = encoding_ == Encoding::Utf16LE || encoding_ == Encoding::Utf16BE;
+    if (encoding_ != Encoding::Bytes) decoded_.reserve(n);  // never longer than the bytes
+    bool first = true;
+
+    std::size_t p = 0;
+    while (p < n) {
+        const std::size_t start = p;
+        std::size_t nul = std::string_view::npos;
+        LineEnd end = LineEnd::None;
+        std::size_t next = n;
+        if (!wide) {
+            while (p < n) {
+                const char c = data[p];
+                if (c == '\n' || c == '\r') break;
+                if (c == '\0' && nul == std::string_view::npos) nul = p;
+                ++p;
+            }
+            if (p < n) {
+                if (data[p] == '\n') {
+                    end = LineEnd::LF;
+                    next = p + 1;
+                } else if (p + 1 < n && data[p + 1] == '\n') {
+                    end = LineEnd::CRLF;
+                    next = p + 2;
+                } else {
+                    end = LineEnd::CR;
+                    next = p + 1;
+                }
+            }
+        } else {
+            const auto* u = reinterpret_cast<const unsigned char*>(data);
+            const bool be = encoding_ == Encoding::Utf16BE;
+            while (p + 1 < n) {
+                const char16_t c = Unit16(u + p, be);
+                if (c == u'\n' || c == u'\r') break;
+                p += 2;
+            }
+            if (p + 1 >= n) {
+                p = n;  // a stray last byte stays in the last line
+            } else if (Unit16(u + p, be) == u'\n') {
+                end = LineEnd::LF;
+                next = p + 2;
+            } else if (p + 3 < n && Unit16(u + p + 2, be) == u'\n') {
+                end = LineEnd::CRLF;
+                next = p + 4;
+            } else {
+                end = LineEnd::CR;
+                next = p + 2;
+            }
+        }
+
+        Line line;
+        line.raw = data + start;
+        line.rawLen = static_cast<std::uint32_t>(p - start);
+        line.end = end;
+        if (encoding_ == Encoding::Bytes) {
+            line.text = line.raw;
+            line.textLen = static_cast<std::uint32_t>((nul == std::string_view::npos ? p : nul) - start);
+        } else {
+            const std::size_t textStart = decoded_.size();
+            const auto* s = reinterpret_cast<const unsigned char*>(data);
+            for (std::size_t q = start; q < p;) {
+                const Decoded d = DecodeOne(encoding_, s + q, p - q);
+                if (d.nul) break;
+                decoded_ += d.byte;
+                q += d.length;
+            }
+            line.text = decoded_.data() + textStart;
+            line.textLen = static_cast<std::uint32_t>(decoded_.size() - textStart);
+        }
+        line.parse = ParseLine(line.Text());
+        if (first) {
+            if (end != LineEnd::None) lineEnd_ = end;
+            first = false;
+        }
+        if (line.parse.kind == LineKind::Header) {
+            Section& section = sections_.emplace_back();
+            section.hasHeader = true;
+            section.header = line;
+        } else {
+            sections_.back().body.push_back(line);
+        }
+        p = next;
+    }
+
+    // Indexes: the first section of each name, and in each section the first
+    // key of each name; later copies are chained behind the first.
+    std::vector<std::uint32_t> tails(sections_.size(), None);
+    sectionIndex_.Reserve(sections_.size());
+    const auto sectionName = [this](std::uint32_t i) { return sections_[i].header.Name(); };
+    for (std::uint32_t i = 1; i < sections_.size(); ++i) {
+        Section& section = sections_[i];
+        const std::string_view name = section.header.Name();
+        const std::uint64_t hash = HashNoCase(name);
+        if (const std::uint32_t* head = sectionIndex_.Find(name, hash, sectionName)) {
+            sections_[tails[*head]].nextSame = i;
+            tails[*head] = i;
+        } else {
+            sectionIndex_.Add(hash, i);
+            tails[i] = i;
+        }
+        IndexSection(section);
+    }
+}
+
+void ProfileFile::IndexSection(Section& section) {
+    std::size_t keys = 0;
+    for (const Line& line : section.body) keys += line.parse.kind == LineKind::Key;
+    if (keys == 0) return;
+    section.keys.Reserve(keys);
+    std::vector<std::uint32_t> tails;  // last copy of each repeated key, by first copy
+    const auto keyName = [&section](std::uint32_t i) { return section.body[i].Name(); };
+    for (std::uint32_t i = 0; i < section.body.size(); ++i) {
+        Line& line = section.body[i];
+        if (line.parse.kind != LineKind::Key) continue;
+        const std::string_view name = line.Name();
+        const std::uint64_t hash = HashNoCase(name);
+        if (const std::uint32_t* head = section.keys.Find(name, hash, keyName)) {
+            if (tails.empty()) tails.assign(section.body.size(), None);
+            const std::uint32_t last = tails[*head] == None ? *head : tails[*head];
+            section.body[last].nextSame = i;
+            tails[*head] = i;
+        } else {
+            section.keys.Add(hash, i);
+        }
+    }
+}
+
+const ProfileFile::Section* ProfileFile::FindSection(std::string_view name) const {
+    const std::uint32_t* i = sectionIndex_.Find(
+        name, HashNoCase(name), [this](std::uint32_t s) { return sections_[s].header.Name(); });
+    return i ? &sections_[*i] : nullptr;
+}
+
+ProfileFile::Section* ProfileFile::FindSection(std::string_view name) {
+    return const_cast<Section*>(static_cast<const ProfileFile*>(this)->FindSection(name));
+}
+
+std::optional<std::string_view> ProfileFile::Find(std::string_view section, std::string_view key) const {
+    const Section* s = FindSection(section);
+    if (!s) return std::nullopt;
+    const std::uint32_t* i =
+        s->keys.Find(key, HashNoCase(key), [s](std::uint32_t l) { return s->body[l].Name(); });
+    if (!i) return std::nullopt;
+    return s->body[*i].Value();
+}
+
+std::vector<std::string> ProfileFile::SectionNames() const {
+    std::vector<std::string> names;
+    for (std::size_t i = 1; i < sections_.size(); ++i) {
+        const Section& s = sections_[i];
+        if (s.deleted || s.header.parse.nameLen == 0) continue;
+        names.emplace_back(s.header.Name());
+    }
+    return names;
+}
+
+std::string ProfileFile::Encode(std::string_view text) const {
+    std::string out;
+    switch (encoding_) {
+    case Encoding::Bytes:
+        return std::string(text);
+    case Encoding::Utf8:
+        out.reserve(text.size() + text.size() / 4);
+        for (const char c : text) {
+            const char32_t cp = CodePointOf1252(static_cast<unsigned char>(c));
+            if (cp < 0x80) {
+                out += static_cast<char>(cp);
+            } else if (cp < 0x800) {
+                out += static_cast<char>(0xC0 | (cp >> 6));
+                out += static_cast<char>(0x80 | (cp & 0x3F));
+            } else {
+                out += static_cast<char>(0xE0 | (cp >> 12));
+                out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+                out += static_cast<char>(0x80 | (cp & 0x3F));
+            }
+        }
+        return out;
+    case Encoding::Utf16LE:
+    case Encoding::Utf16BE:
+        out.reserve(text.size() * 2);
+        for (const char c : text) {
+            const char32_t cp = CodePointOf1252(static_cast<unsigned char>(c));
+            const char hi = static_cast<char>(cp >> 8), lo = static_cast<char>(cp & 0xFF);
+            if (encoding_ == Encoding::Utf16BE) {
+                out += hi;
+                out += lo;
+            } else {
+                out += lo;
+                out += hi;
+            }
+        }
+        return out;
+    }
+    return out;
+}
+
+std::size_t ProfileFile::RawLength(std::string_view raw, std::size_t chars) const {
+    if (encoding_ == Encoding::Bytes) return chars;
+    const auto* s = reinterpret_cast<const unsigned char*>(raw.data());
+    std::size_t q = 0;
+    for (std::size_t c = 0; c < chars && q < raw.size(); ++c) q += DecodeOne(encoding_, s + q, raw.size() - q).length;
+    return q;
+}
+
+ProfileFile::Line ProfileFile::MakeLine(std::string_view text) {
+    Line line;
+    const std::string& stored = arena_.emplace_back(text);
+    line.text = stored.data();
+    line.textLen = static_cast<std::uint32_t>(stored.size());
+    if (encoding_ == Encoding::Bytes) {
+        line.raw = line.text;
+        line.rawLen = line.textLen;
+    } else {
+        const std::string& raw = arena_.emplace_back(Encode(text));
+        line.raw = raw.data();
+        line.rawLen = static_cast<std::uint32_t>(raw.size());
+    }
+    line.parse = ParseLine(line.Text());
+    line.end = lineEnd_;
+    return line;
+}
+
+void ProfileFile::EndLastLine() {
+    for (std::size_t i = sections_.size(); i-- > 0;) {
+        Section& s = sections_[i];
+        if (s.deleted) continue;
+        for (std::size_t j = s.body.size(); j-- > 0;) {
+            if (s.body[j].deleted) continue;
+            if (s.body[j].end == LineEnd::None) s.body[j].end = lineEnd_;
+            return;
+        }
+        if (s.hasHeader) {
+            if (s.header.end == LineEnd::None) s.header.end = lineEnd_;
+            return;
+        }
+    }
+}
+
+bool ProfileFile::SetValue(std::string_view section, std::string_view key, std::string_view value) {
+    const std::string quoted = QuoteValueForWriting(value);
+    Section* s = FindSection(section);
+    if (!s) {
+        // A new section at the end of the file.
+        EndLastLine();
+        std::string headerText;
+        headerText.reserve(section.size() + 2);
+        headerText.append("[").append(section).append("]");
+        std::string keyText;
+        keyText.reserve(key.size() + 1 + quoted.size());
+        keyText.append(key).append("=").append(quoted);
+        const auto index = static_cast<std::uint32_t>(sections_.size());
+        Section& added = sections_.emplace_back();
+        added.hasHeader = true;
+        added.header = MakeLine(headerText);
+        added.body.push_back(MakeLine(keyText));
+        sectionIndex_.Add(HashNoCase(section), index);
+        added.keys.Add(HashNoCase(key), 0);
+        return true;
+    }
+
+    const auto keyName = [s](std::uint32_t l) { return s->body[l].Name(); };
+    const std::uint64_t keyHash = HashNoCase(key);
+    if (const std::uint32_t* found = s->keys.Find(key, keyHash, keyName)) {
+        Line& line = s->body[*found];
+        if (line.Value() == value) return false;
+        // Rewrite the value in place: the line keeps everything up to the
+        // value (indentation, the key's spelling, the blanks around '=').
+        const std::string_view text = line.Text();
+        std::size_t start = text.find('=') + 1;
+        while (start < text.size() && IsBlank(text[start])) ++start;
+        std::string newText;
+        newText.reserve(start + quoted.size());
+        newText.append(text.substr(0, start)).append(quoted);
+        Line replaced;
+        const std::string& storedText = arena_.emplace_back(std::move(newText));
+        replaced.text = storedText.data();
+        replaced.textLen = static_cast<std::uint32_t>(storedText.size());
+        if (encoding_ == Encoding::Bytes) {
+            replaced.raw = replaced.text;
+            replaced.rawLen = replaced.textLen;
+        } else {
+            std::string raw(line.Raw().substr(0, RawLength(line.Raw(), start)));
+            raw += Encode(quoted);
+            const std::string& storedRaw = arena_.emplace_back(std::move(raw));
+            replaced.raw = storedRaw.data();
+            replaced.rawLen = static_cast<std::uint32_t>(storedRaw.size());
+        }
+        replaced.parse = ParseLine(replaced.Text());
+        replaced.end = line.end;
+        replaced.nextSame = line.nextSame;
+        line = replaced;
+        return true;
+    }
+
+    // A new key after the last non-blank line of the section. Only blank or
+    // removed lines follow that place, and none of them is indexed, so the
+    // insertion moves no indexed line.
+    std::size_t place = s->body.size();
+    while (place > 0 && (s->body[place - 1].deleted || s->body[place - 1].parse.kind == LineKind::Blank))
+        --place;
+    Line& before = place > 0 ? s->body[place - 1] : s->header;
+    if (before.end == LineEnd::None) before.end = lineEnd_;
+    std::string keyText;
+    keyText.reserve(key.size() + 1 + quoted.size());
+    keyText.append(key).append("=").append(quoted);
+    s->body.insert(s->body.begin() + static_cast<std::ptrdiff_t>(place), MakeLine(keyText));
+    s->keys.Add(keyHash, static_cast<std::uint32_t>(place));
+    return true;
+}
+
+bool ProfileFile::RemoveKey(std::string_view section, std::string_view key) {
+    Section* s = FindSection(section);
+    if (!s) return false;
+    const auto keyName = [s](std::uint32_t l) { return s->body[l].Name(); };
+    const std::uint64_t hash = HashNoCase(key);
+    std::uint32_t* found = s->keys.Find(key, hash, keyName);
+    if (!found) return false;
+    Line& line = s->body[*found];
+    if (line.nextSame != None)
+        *found = line.nextSame;  // the next copy of the key is now the first
+    else
+        s->keys.Remove(key, hash, keyName);
+    line.deleted = true;
+    return true;
+}
+
+bool ProfileFile::RemoveSection(std::string_view section) {
+    const auto sectionName = [this](std::uint32_t i) { return sections_[i].header.Name(); };
+    const std::uint64_t hash = HashNoCase(section);
+    std::uint32_t* found = sectionIndex_.Find(section, hash, sectionName);
+    if (!found) return false;
+    Section& s = sections_[*found];
+    if (s.nextSame != None)
+        *found = s.nextSame;  // the next copy of the section is now the first
+    else
+        sectionIndex_.Remove(section, hash, sectionName);
+    s.deleted = true;
+    std::vector<Line>().swap(s.body);
+    s.keys.Clear();
+    return true;
+}
+
+void ProfileFile::AppendEnd(std::string& out, LineEnd end) const {
+    const auto unit = [&](char c) {
+        if (encoding_ == Encoding::Utf16LE) {
+            out += c;
+            out += '\0';
+        } else if (encoding_ == Encoding::Utf16BE) {
+            out += '\0';
+            out += c;
+        } else {
+            out += c;
+        }
+    };
+    switch (end) {
+    case LineEnd::None:
+        break;
+    case LineEnd::LF:
+        unit('\n');
+        break;
+    case LineEnd::CR:
+        unit('\r');
+        break;
+    case LineEnd::CRLF:
+        unit('\r');
+        unit('\n');
+        break;
+    }
+}
+
+std::string ProfileFile::Serialize() const {
+    std::string out;
+    out.reserve(bytes_.size() + 64);
+    out.append(bytes_.data(), markLen_);
+    const auto emit = [&](const Line& line) {
+        out.append(line.Raw());
+        AppendEnd(out, line.end);
+    };
+    for (const Section& s : sections_) {
+        if (s.deleted) continue;
+        if (s.hasHeader) emit(s.header);
+        for (const Line& line : s.body)
+            if (!line.deleted) emit(line);
+    }
+    return out;
+}
+
+}  // namespace qm::profile

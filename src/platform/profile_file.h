@@ -1,0 +1,176 @@
+// One private-profile file held as its lines, indexed, and edited in place.
+//
+// The store (profile.cpp) keeps one ProfileFile per file it has read. The file
+// is parsed once into sections of lines; every line keeps its bytes as they
+// were on disk, so saving writes back exactly what was read apart from the
+// lines an edit changed. Section and key names are found through hash tables
+// of names folded A to Z, never by scanning lines.
+//
+// Text encodings: a file that starts with a UTF-8, UTF-16 LE or UTF-16 BE byte
+// order mark is read as Windows-1252 text (characters outside it read as '?')
+// and new lines are written back in the file's own encoding. Any other file is
+// bytes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qm::profile {
+
+enum class Encoding : std::uint8_t { Bytes, Utf8, Utf16LE, Utf16BE };
+enum class LineEnd : std::uint8_t { None, LF, CR, CRLF };
+
+// Hash of a name with A to Z folded to a to z; equal for names that
+// EqualsNoCase calls equal.
+std::uint64_t HashNoCase(std::string_view name) noexcept;
+
+// Blanks are spaces and tabs.
+std::string_view TrimBlanks(std::string_view text) noexcept;
+
+// A name or value as the store writes it: CR, LF and NUL become spaces (so no
+// input can split a line), then names are trimmed of blanks. `scratch` holds
+// the result when it differs from `text`.
+std::string_view CleanName(std::string_view text, std::string& scratch);
+std::string_view CleanValue(std::string_view text, std::string& scratch);
+
+// The value as it must stand after '=' to read back as `value`: inside one
+// extra pair of double quotes when the reader would otherwise trim it or
+// remove its enclosing quotes.
+std::string QuoteValueForWriting(std::string_view value);
+
+// Whether `key` (already cleaned) can be written as a key line that reads back
+// as that key: it must not contain '=' and must not begin with ';' (a comment)
+// or '[' (a line that could read as a section header).
+bool IsWritableKey(std::string_view key) noexcept;
+
+// Windows-1252 <-> Unicode for the encoded files.
+char32_t CodePointOf1252(unsigned char byte) noexcept;
+// '?' for a code point that the code page has no byte for.
+char ByteOf1252(char32_t codePoint) noexcept;
+
+// What one line of text is, as the reader sees it.
+enum class LineKind : std::uint8_t { Blank, Comment, Header, Key, Other };
+
+struct LineParse {
+    LineKind kind = LineKind::Blank;
+    // Section name of a header, key name of a key line (trimmed).
+    std::uint32_t nameOff = 0, nameLen = 0;
+    // The value of a key line: trimmed, one pair of enclosing quotes removed.
+    std::uint32_t valueOff = 0, valueLen = 0;
+};
+// Classifies one line's text (without line end, cut at a NUL).
+LineParse ParseLine(std::string_view text) noexcept;
+
+class ProfileFile {
+public:
+    // An empty file (what a missing file becomes on its first write): bytes,
+    // lines ended by CRLF.
+    ProfileFile();
+    // Parses `bytes`, the whole file as on disk.
+    explicit ProfileFile(std::string bytes);
+    // Lines point into the file's own buffers.
+    ProfileFile(const ProfileFile&) = delete;
+    ProfileFile& operator=(const ProfileFile&) = delete;
+
+    // Names are cleaned (see CleanName) by the caller.
+    // The value of the first key `key` of the first section `section`.
+    std::optional<std::string_view> Find(std::string_view section, std::string_view key) const;
+    // Every header's name in file order, copies included, empty names left out.
+    std::vector<std::string> SectionNames() const;
+
+    // Edits; each returns whether the file's bytes changed.
+    // `value` is cleaned by the caller; `key` must be IsWritableKey.
+    bool SetValue(std::string_view section, std::string_view key, std::string_view value);
+    bool RemoveKey(std::string_view section, std::string_view key);
+    bool RemoveSection(std::string_view section);
+
+    // The whole file as it is to be saved.
+    std::string Serialize() const;
+
+    Encoding GetEncoding() const noexcept { return encoding_; }
+    LineEnd GetLineEnd() const noexcept { return lineEnd_; }
+
+private:
+    static constexpr std::uint32_t None = 0xFFFFFFFFu;
+
+    struct Line {
+        const char* raw = nullptr;   // content in the file's encoding
+        const char* text = nullptr;  // content as 8-bit text, cut at a NUL
+        std::uint32_t rawLen = 0;
+        std::uint32_t textLen = 0;
+        LineParse parse;
+        std::uint32_t nextSame = None;  // next key line of the same name
+        LineEnd end = LineEnd::None;
+        bool deleted = false;
+
+        std::string_view Raw() const noexcept { return {raw, rawLen}; }
+        std::string_view Text() const noexcept { return {text, textLen}; }
+        std::string_view Name() const noexcept { return {text + parse.nameOff, parse.nameLen}; }
+        std::string_view Value() const noexcept { return {text + parse.valueOff, parse.valueLen}; }
+    };
+
+    // Open-addressing table from folded names to numbers (line or section
+    // indexes); the names themselves stay in the lines.
+    class NameTable {
+    public:
+        void Reserve(std::size_t count);
+        template <class NameOf>
+        std::uint32_t* Find(std::string_view name, std::uint64_t hash, NameOf nameOf);
+        template <class NameOf>
+        const std::uint32_t* Find(std::string_view name, std::uint64_t hash, NameOf nameOf) const;
+        // Adds name -> value; the name must not be present.
+        void Add(std::uint64_t hash, std::uint32_t value);
+        // Removes the name, which must be present.
+        template <class NameOf>
+        void Remove(std::string_view name, std::uint64_t hash, NameOf nameOf);
+        void Clear();
+
+    private:
+        struct Slot {
+            std::uint32_t hash = 0;
+            std::uint32_t value = None;
+        };
+        template <class NameOf>
+        std::size_t Locate(std::string_view name, std::uint64_t hash, NameOf nameOf) const;
+        void Grow();
+        std::vector<Slot> slots_;
+        std::size_t count_ = 0;
+    };
+
+    struct Section {
+        Line header;
+        bool hasHeader = false;  // false for the lines before the first header
+        bool deleted = false;
+        std::uint32_t nextSame = None;  // next section of the same name
+        std::vector<Line> body;
+        NameTable keys;
+    };
+
+    void Load(std::string_view body);
+    void IndexSection(Section& section);
+    Section* FindSection(std::string_view name);
+    const Section* FindSection(std::string_view name) const;
+    Line MakeLine(std::string_view text);
+    // Gives the last line still in the file a line end when it has none.
+    void EndLastLine();
+    void AppendEnd(std::string& out, LineEnd end) const;
+    std::string Encode(std::string_view text) const;
+    // The byte length of the first `chars` decoded characters of `raw`.
+    std::size_t RawLength(std::string_view raw, std::size_t chars) const;
+
+    std::string bytes_;    // the file as read
+    std::string decoded_;  // encoded files: every line's text
+    std::deque<std::string> arena_;  // text of lines the edits made
+    Encoding encoding_ = Encoding::Bytes;
+    std::size_t markLen_ = 0;  // byte order mark
+    LineEnd lineEnd_ = LineEnd::CRLF;
+    std::vector<Section> sections_;  // [0]: the lines before the first header
+    NameTable sectionIndex_;
+};
+
+}  // namespace qm::profile

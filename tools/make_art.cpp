@@ -44,10 +44,21 @@ Rgb shade(Rgb c, double f) {  // f < 1 darker, f > 1 towards white
     return mix(c, rgb(255, 255, 255), std::min(1.0, f - 1));
 }
 
+struct Pt {
+    double x, y;
+};
+
+// Pixels, and the drawing coordinates that the shapes are given in: a pixel
+// point p is the drawing point p / scale - shift.
 struct Canvas {
     int w, h;
     std::vector<Rgb> px;
+    double scale = 1;
+    Pt shift{0, 0};
     Canvas(int width, int height, Rgb fill) : w(width), h(height), px(std::size_t(width) * height, fill) {}
+
+    Pt toDrawing(double x, double y) const { return {x / scale - shift.x, y / scale - shift.y}; }
+    double toPixelY(double y) const { return (y + shift.y) * scale; }
 
     Rgb& at(int x, int y) { return px[std::size_t(y) * w + x]; }
     void blend(int x, int y, Rgb c, double a) {
@@ -57,13 +68,9 @@ struct Canvas {
     }
 };
 
-// A shape is a test of a point in pixel coordinates (x right, y down; pixel
-// (i, j) covers [i, i+1) x [j, j+1)).
+// A shape is a test of a point in drawing coordinates (x right, y down; at
+// scale 1, pixel (i, j) covers [i, i+1) x [j, j+1)).
 using Shape = std::function<bool(double, double)>;
-
-struct Pt {
-    double x, y;
-};
 
 Shape ellipse(double cx, double cy, double rx, double ry) {
     return [=](double x, double y) {
@@ -122,25 +129,29 @@ void fill(Canvas& c, const Shape& shape, Rgb colour, double alpha = 1.0) {
         for (int x = 0; x < c.w; ++x) {
             int inside = 0;
             for (int sy = 0; sy < n; ++sy)
-                for (int sx = 0; sx < n; ++sx)
-                    inside += shape(x + (sx + 0.5) / n, y + (sy + 0.5) / n) ? 1 : 0;
+                for (int sx = 0; sx < n; ++sx) {
+                    Pt p = c.toDrawing(x + (sx + 0.5) / n, y + (sy + 0.5) / n);
+                    inside += shape(p.x, p.y) ? 1 : 0;
+                }
             if (inside) c.blend(x, y, colour, alpha * inside / (n * n));
         }
     }
 }
 
-// An antialiased line `width` pixels wide.
+// An antialiased line `width` wide.
 void line(Canvas& c, Pt a, Pt b, double width, Rgb colour) {
     for (int y = 0; y < c.h; ++y)
         for (int x = 0; x < c.w; ++x) {
-            double d = segmentDistance({x + 0.5, y + 0.5}, a, b);
-            c.blend(x, y, colour, std::clamp(width / 2 + 0.5 - d, 0.0, 1.0));
+            double d = segmentDistance(c.toDrawing(x + 0.5, y + 0.5), a, b) * c.scale;
+            c.blend(x, y, colour, std::clamp(width * c.scale / 2 + 0.5 - d, 0.0, 1.0));
         }
 }
 
-void verticalGradient(Canvas& c, int y0, int y1, Rgb top, Rgb bottom) {
-    for (int y = std::max(0, y0); y < std::min(c.h, y1); ++y) {
-        Rgb row = mix(top, bottom, y1 - y0 > 1 ? double(y - y0) / (y1 - y0 - 1) : 0.0);
+// Fills the rows from drawing y0 to y1 with a gradient from `top` to `bottom`.
+void verticalGradient(Canvas& c, double y0, double y1, Rgb top, Rgb bottom) {
+    int p0 = std::max(0, int(std::lround(c.toPixelY(y0)))), p1 = std::min(c.h, int(std::lround(c.toPixelY(y1))));
+    for (int y = p0; y < p1; ++y) {
+        Rgb row = mix(top, bottom, p1 - p0 > 1 ? double(y - p0) / (p1 - p0 - 1) : 0.0);
         for (int x = 0; x < c.w; ++x) c.at(x, y) = row;
     }
 }
@@ -248,17 +259,20 @@ void drawText(Canvas& c, std::string_view text, double left, double top, const T
                                 {x + pl[i].x * s.unit, top + s.stroke / 2 + pl[i].y * s.unit}});
         x += advance(ch, s);
     }
-    double margin = s.stroke + s.halo + 2;
-    int x0 = std::max(0, int(left - margin)), x1 = std::min(c.w, int(left + textWidth(text, s) + margin));
-    int y0 = std::max(0, int(top - margin)), y1 = std::min(c.h, int(top + 6 * s.unit + s.stroke + margin));
+    // The pixels around the text, then the distance of each from the strokes.
+    const double k = c.scale, margin = s.stroke + s.halo + 2;
+    auto toPixelX = [&](double dx) { return (dx + c.shift.x) * k; };
+    int x0 = std::max(0, int(toPixelX(left - margin))), x1 = std::min(c.w, int(toPixelX(left + textWidth(text, s) + margin)));
+    int y0 = std::max(0, int(c.toPixelY(top - margin))), y1 = std::min(c.h, int(c.toPixelY(top + 6 * s.unit + s.stroke + margin)));
+    const double edge = s.stroke / 2 * k;
     for (int py = y0; py < y1; ++py)
         for (int px = x0; px < x1; ++px) {
             double d = 1e9;
-            for (const auto& [a, b] : segs) d = std::min(d, segmentDistance({px + 0.5, py + 0.5}, a, b));
-            double edge = s.stroke / 2;
+            Pt p = c.toDrawing(px + 0.5, py + 0.5);
+            for (const auto& [a, b] : segs) d = std::min(d, segmentDistance(p, a, b) * k);
             if (s.outline > 0) {
-                c.blend(px, py, s.paper, std::clamp(edge + s.halo + 0.5 - d, 0.0, 1.0));
-                c.blend(px, py, s.ink, std::clamp(s.outline / 2 + 0.5 - std::abs(d - edge), 0.0, 1.0));
+                c.blend(px, py, s.paper, std::clamp(edge + s.halo * k + 0.5 - d, 0.0, 1.0));
+                c.blend(px, py, s.ink, std::clamp(s.outline * k / 2 + 0.5 - std::abs(d - edge), 0.0, 1.0));
             } else {
                 c.blend(px, py, s.ink, std::clamp(edge + 0.5 - d, 0.0, 1.0));
             }
@@ -473,7 +487,7 @@ struct Livery {
     Kind kind;
     Rgb body, stripe, tail, accent;
     const char* registration;
-    int bits;  // 8 or 24
+    int bits;  // 8 bits at 300 x 200 pixels, or 24 bits at 256 x 128
 };
 
 const Rgb kWingGrey = rgb(196, 200, 208);
@@ -482,18 +496,19 @@ const Rgb kGlass = rgb(44, 62, 88);
 
 bool isDark(Rgb c) { return 0.3 * c.r + 0.59 * c.g + 0.11 * c.b < 110; }
 
+// Sky down to the horizon, then fields or water, over the whole canvas.
 void drawBackground(Canvas& c, bool water) {
-    const int horizon = 94;
-    verticalGradient(c, 0, horizon, rgb(72, 124, 196), rgb(188, 214, 238));
+    const double horizon = 94, top = c.toDrawing(0, 0).y, bottom = c.toDrawing(0, c.h).y;
+    verticalGradient(c, top, horizon, rgb(72, 124, 196), rgb(188, 214, 238));
     if (water) {
-        verticalGradient(c, horizon, c.h, rgb(96, 140, 160), rgb(40, 88, 118));
-        for (int i = 0; i < 9; ++i) {  // a few light ripples
+        verticalGradient(c, horizon, bottom, rgb(96, 140, 160), rgb(40, 88, 118));
+        for (int i = 0; horizon + 6 + i * 3.6 < bottom; ++i) {  // a few light ripples
             double y = horizon + 6 + i * 3.6, x = 20 + (i * 67) % 200;
             fill(c, ellipse(x, y, 10 + i * 1.5, 0.6), rgb(190, 214, 224), 0.5);
         }
     } else {
         // Fields, and far hills on the horizon.
-        verticalGradient(c, horizon, c.h, rgb(126, 160, 96), rgb(88, 124, 70));
+        verticalGradient(c, horizon, bottom, rgb(126, 160, 96), rgb(88, 124, 70));
         fill(c, both(either(ellipse(40, horizon + 10, 90, 16), ellipse(200, horizon + 12, 110, 15)), rect(0, 0, c.w, horizon + 3)),
              rgb(120, 150, 150), 0.8);
     }
@@ -685,8 +700,15 @@ void drawBusinessJet(Canvas& c, const Livery& l) {
     drawRegistration(c, l, l.accent, f.at(0.575) + 4, f.cy - f.r * 1.1, 0.75);
 }
 
+// Every scene is drawn on 256 x 128 units. An 8-bit thumbnail shows it on 300 x
+// 200 pixels, with more sky above and more ground below; a 24-bit one at 256 x
+// 128, as thumbnails from another paint kit would come.
 void makeThumbnail(const fs::path& root, const Livery& l) {
-    Canvas c(256, 128, rgb(0, 0, 0));
+    Canvas c = l.bits == 24 ? Canvas(256, 128, rgb(0, 0, 0)) : Canvas(300, 200, rgb(0, 0, 0));
+    if (l.bits != 24) {
+        c.scale = 300.0 / 256;
+        c.shift = {0, 22};
+    }
     drawBackground(c, l.kind == Kind::Floatplane);
     switch (l.kind) {
     case Kind::Airliner: drawAirliner(c, l); break;

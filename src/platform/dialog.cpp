@@ -99,6 +99,7 @@ bool CDialog::UpdateData(bool saveAndValidate) {
 void DDX_Control(CDataExchange* exchange, int id, CControl& control) {
     control.Bind(id);
     exchange->Dialog().controls_.emplace(control.GetDlgCtrlID(), &control);
+    if (WindowPeer* peer = exchange->Dialog().Peer()) peer->ControlBound(control);
 }
 
 CControl* CDialog::FindControl(int id) const {

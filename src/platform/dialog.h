@@ -200,6 +200,8 @@ class WindowPeer {
 public:
     virtual ~WindowPeer() = default;
     virtual void ModalEnded(std::intptr_t /*result*/) {}
+    // A control wrapper was bound to its control (DDX_Control during the run).
+    virtual void ControlBound(CControl& /*control*/) {}
     virtual void IconChanged() {}
     virtual void SystemMenuChanged() {}
     virtual bool IsIconic() const { return false; }

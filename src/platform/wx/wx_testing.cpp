@@ -1,0 +1,207 @@
+#include "platform/wx/wx_testing.h"
+
+#include <wx/button.h>
+#include <wx/choice.h>
+#include <wx/dialog.h>
+#include <wx/listbox.h>
+#include <wx/menu.h>
+#include <wx/msgdlg.h>
+#include <wx/textctrl.h>
+
+#include "platform/wx/wx_codec.h"
+#include "platform/wx/wx_host.h"
+#include "platform/wx/wx_view.h"
+
+namespace qm::wxtest {
+
+namespace {
+
+bool IsInside(const wxWindow* widget, const wxDialog& window) {
+    for (; widget != nullptr; widget = widget->GetParent())
+        if (widget == &window) return true;
+    return false;
+}
+
+}  // namespace
+
+wxWindow* FindControlWidget(wxDialog& window, int id) {
+    const DialogView* view = DialogView::Of(&window);
+    return view != nullptr ? view->FindWidget(id) : nullptr;
+}
+
+int FocusedControlId(wxDialog& window) {
+    const DialogView* view = DialogView::Of(&window);
+    const wxWindow* focus = wxWindow::FindFocus();
+    if (view == nullptr || !IsInside(focus, window)) return 0;
+    const ControlTemplate* spec = view->FindTemplateOf(focus);
+    return spec != nullptr ? spec->id : 0;
+}
+
+std::vector<std::string> ShownItems(wxDialog& window, int id) {
+    std::vector<std::string> texts;
+    if (auto* items = dynamic_cast<wxItemContainer*>(FindControlWidget(window, id)))
+        for (unsigned i = 0; i < items->GetCount(); ++i) texts.push_back(ToCp1252(items->GetString(i)));
+    return texts;
+}
+
+int ShownSelection(wxDialog& window, int id) {
+    auto* items = dynamic_cast<wxItemContainer*>(FindControlWidget(window, id));
+    if (items == nullptr) return -1;
+    const int selection = items->GetSelection();
+    return selection == wxNOT_FOUND ? -1 : selection;
+}
+
+std::string ShownText(wxDialog& window, int id) {
+    wxWindow* widget = FindControlWidget(window, id);
+    if (auto* text = dynamic_cast<wxTextCtrl*>(widget)) return ToCp1252(text->GetValue());
+    return widget != nullptr ? ToCp1252(widget->GetLabel()) : std::string();
+}
+
+BitmapHandle ShownPicture(wxDialog& window, int id) {
+    auto* picture = dynamic_cast<PicturePanel*>(FindControlWidget(window, id));
+    return picture != nullptr ? picture->Picture() : BitmapHandle();
+}
+
+void PickItem(wxDialog& window, int id, int index) {
+    wxWindow* widget = FindControlWidget(window, id);
+    auto* items = dynamic_cast<wxControlWithItems*>(widget);
+    if (items == nullptr || index < 0 || static_cast<unsigned>(index) >= items->GetCount()) return;
+    // As the toolkit does for a pick: the widget's selection first, then its event.
+    items->SetSelection(index);
+    items->SendSelectionChangedEvent(dynamic_cast<wxListBox*>(widget) != nullptr ? wxEVT_LISTBOX : wxEVT_CHOICE);
+}
+
+bool PickText(wxDialog& window, int id, std::string_view text) {
+    const std::vector<std::string> items = ShownItems(window, id);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (items[i] == text) {
+            PickItem(window, id, static_cast<int>(i));
+            return true;
+        }
+    }
+    return false;
+}
+
+void TypeText(wxDialog& window, int id, std::string_view text) { TypeUnicodeText(window, id, FromCp1252(text)); }
+
+void TypeUnicodeText(wxDialog& window, int id, const wxString& text) {
+    // SetValue changes the text as typing does, with the toolkit's text event.
+    if (auto* edit = dynamic_cast<wxTextCtrl*>(FindControlWidget(window, id))) edit->SetValue(text);
+}
+
+void ClickButton(wxDialog& window, int id) {
+    auto* button = dynamic_cast<wxButton*>(FindControlWidget(window, id));
+    if (button == nullptr) return;
+    wxCommandEvent event(wxEVT_BUTTON, button->GetId());
+    event.SetEventObject(button);
+    button->HandleWindowEvent(event);
+}
+
+void FocusControl(wxDialog& window, int id) {
+    if (wxWindow* widget = FindControlWidget(window, id)) widget->SetFocus();
+}
+
+void PressKey(wxDialog& window, int wxKeyCode, int focusId) {
+    if (focusId != 0) FocusControl(window, focusId);
+    wxWindow* target = wxWindow::FindFocus();
+    if (!IsInside(target, window)) target = &window;
+    // The key reaches the focused widget first and goes up to the window.
+    wxKeyEvent event(wxEVT_CHAR_HOOK);
+    event.m_keyCode = wxKeyCode;
+    event.SetEventObject(target);
+    event.SetId(target->GetId());
+    target->HandleWindowEvent(event);
+}
+
+void PressEnter(wxDialog& window, int focusId) { PressKey(window, WXK_RETURN, focusId); }
+
+void PressEscape(wxDialog& window, int focusId) { PressKey(window, WXK_ESCAPE, focusId); }
+
+void CloseBox(wxDialog& window) {
+    // The close box asks the window to close; the window may refuse.
+    window.Close(false);
+}
+
+void RightClick(wxDialog& window, int id) {
+    wxWindow* target = id != 0 ? FindControlWidget(window, id) : &window;
+    if (target == nullptr) return;
+    wxContextMenuEvent event(wxEVT_CONTEXT_MENU, target->GetId(), target->ClientToScreen(wxPoint(2, 2)));
+    event.SetEventObject(target);
+    target->HandleWindowEvent(event);
+}
+
+// ---- Message boxes --------------------------------------------------------------------
+
+MessageBoxScript::MessageBoxScript() { Register(); }
+
+MessageBoxScript::~MessageBoxScript() { Unregister(); }
+
+int MessageBoxScript::Enter(wxDialog* dialog) {
+    auto* box = dynamic_cast<wxMessageDialog*>(dialog);
+    if (box == nullptr) return wxID_NONE;  // other windows run as they are
+
+    const long style = box->GetMessageDialogStyle();
+    Box record;
+    record.text = ToCp1252(box->GetMessage());
+    record.caption = ToCp1252(box->GetCaption());
+    if ((style & wxYES_NO) == wxYES_NO)
+        record.type = MB_YESNO;
+    else if ((style & wxCANCEL) != 0)
+        record.type = MB_OKCANCEL;
+    else
+        record.type = MB_OK;
+    if ((style & wxICON_INFORMATION) != 0) record.type |= MB_ICONINFORMATION;
+    if ((style & wxICON_EXCLAMATION) != 0) record.type |= MB_ICONEXCLAMATION;
+    record.yesDefault = record.type == MB_YESNO && (style & wxNO_DEFAULT) == 0;
+    record.parent = box->GetParent();
+
+    if (!answers_.empty()) {
+        record.answer = answers_.front();
+        answers_.pop_front();
+    } else if ((record.type & MB_TYPEMASK) == MB_OK) {
+        record.answer = IDOK;
+    } else {
+        record.answer = kEscape;
+        ++unanswered_;
+    }
+    boxes_.push_back(record);
+    switch (record.answer) {
+        case IDOK:
+            return wxID_OK;
+        case IDYES:
+            return wxID_YES;
+        case IDNO:
+            return wxID_NO;
+        default:  // IDCANCEL and Escape
+            return wxID_CANCEL;
+    }
+}
+
+// ---- The window menu -------------------------------------------------------------------
+
+WindowMenuScript::WindowMenuScript(WxHost& host) : host_(host) {
+    host_.SetMenuChooser([this](wxWindow&, wxMenu& menu) {
+        std::string choice;
+        if (!choices_.empty()) {
+            choice = choices_.front();
+            choices_.pop_front();
+        }
+        std::vector<Entry> entries;
+        int chosen = wxID_NONE;
+        for (const wxMenuItem* item : menu.GetMenuItems()) {
+            if (item->IsSeparator()) {
+                entries.push_back({true, {}});
+                continue;
+            }
+            entries.push_back({false, ToCp1252(item->GetItemLabel())});
+            if (chosen == wxID_NONE && !choice.empty() && entries.back().text == choice) chosen = item->GetId();
+        }
+        if (!choice.empty() && chosen == wxID_NONE) ++missed_;
+        menus_.push_back(std::move(entries));
+        return chosen;
+    });
+}
+
+WindowMenuScript::~WindowMenuScript() { host_.SetMenuChooser(nullptr); }
+
+}  // namespace qm::wxtest

@@ -1,0 +1,448 @@
+#include "platform/wx/wx_view.h"
+
+#include <algorithm>
+#include <functional>
+
+#include <wx/button.h>
+#include <wx/choice.h>
+#include <wx/dcclient.h>
+#include <wx/listbox.h>
+#include <wx/menu.h>
+#include <wx/statbmp.h>
+#include <wx/statbox.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+#include <wx/timer.h>
+
+#include "platform/wx/wx_codec.h"
+#include "platform/wx/wx_host.h"
+#include "platform/wx/wx_image.h"
+
+namespace qm {
+
+namespace {
+
+// A drop-down list's template height includes its open list; the closed box
+// is this tall.
+constexpr int kDropDownBoxHeight = 14;
+// Window-menu items carry their index from here on.
+constexpr int kMenuFirstId = 1;
+
+// The control id where the toolkit leaves it free; the view finds its
+// widgets itself, so any id works for the logic.
+wxWindowID WidgetId(int id) {
+    const bool free = (id > 0 && id < wxID_LOWEST) || (id > wxID_HIGHEST && id <= 32767);
+    return free ? id : wxID_ANY;
+}
+
+// The toolkit's theme pads a button's label more than the platform does
+// (the label may run into that padding, not beyond the edge): a label that
+// would not fit within a small margin gets a smaller font, down to 6 points.
+void FitLabel(wxButton& button, int width) {
+    constexpr int kMargin = 8;
+    const wxString text = wxControl::RemoveMnemonics(button.GetLabel());
+    wxFont font = button.GetFont();
+    while (button.GetTextExtent(text).x + kMargin > width && font.GetPointSize() > 6) {
+        font.SetPointSize(font.GetPointSize() - 1);
+        button.SetFont(font);
+    }
+}
+
+bool IsPushButton(ControlKind kind) { return kind == ControlKind::PushButton || kind == ControlKind::DefPushButton; }
+
+// Parts of the window a right click on which opens the window menu.
+bool IsBackground(ControlKind kind) {
+    return kind == ControlKind::Label || kind == ControlKind::GroupBox || kind == ControlKind::Picture ||
+           kind == ControlKind::IconPicture;
+}
+
+}  // namespace
+
+// ---- The picture ----------------------------------------------------------------
+
+PicturePanel::PicturePanel(wxWindow* parent, wxWindowID id, const wxPoint& position, const wxSize& size,
+                           bool sunken)
+    : wxWindow(parent, id, position, size, (sunken ? wxBORDER_SUNKEN : wxBORDER_NONE) | wxFULL_REPAINT_ON_RESIZE) {
+    Bind(wxEVT_PAINT, &PicturePanel::OnPaint, this);
+}
+
+void PicturePanel::SetPicture(BitmapHandle picture) {
+    picture_ = std::move(picture);
+    shown_ = ToWxBitmap(picture_);
+    Refresh();
+}
+
+void PicturePanel::OnPaint(wxPaintEvent& /*event*/) {
+    wxPaintDC dc(this);
+    if (shown_.IsOk()) dc.DrawBitmap(shown_, 0, 0);
+}
+
+// ---- The window -------------------------------------------------------------------
+
+class DialogView::ViewWindow : public wxDialog {
+public:
+    ViewWindow(DialogView& view, wxWindow* parent, const DialogTemplate& dialogTemplate)
+        : wxDialog(parent, wxID_ANY, FromCp1252(dialogTemplate.caption), wxDefaultPosition, wxDefaultSize,
+                   wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | (dialogTemplate.sizingBorder ? wxRESIZE_BORDER : 0) |
+                       (parent == nullptr ? wxDIALOG_NO_PARENT : 0)),
+          view_(view) {}
+
+    DialogView& View() const { return view_; }
+
+private:
+    DialogView& view_;
+};
+
+namespace {
+class ShownTimer final : public wxTimer {
+public:
+    explicit ShownTimer(std::function<void()> action) : action_(std::move(action)) {}
+    void Notify() override { action_(); }
+
+private:
+    std::function<void()> action_;
+};
+}  // namespace
+
+DialogView::DialogView(WxHost& host, CDialog& dialog, const DialogTemplate& dialogTemplate, wxWindow* parent,
+                       const DialogUnits& units)
+    : host_(host), dialog_(dialog), template_(dialogTemplate), units_(units),
+      window_(new ViewWindow(*this, parent, dialogTemplate)) {
+    // The dialog's own commands decide how it ends; the toolkit's default
+    // buttons and keys never end the run by themselves.
+    window_->SetEscapeId(wxID_NONE);
+    window_->SetAffirmativeId(wxID_NONE);
+
+    wxFont font = window_->GetFont();
+    font.SetPointSize(dialogTemplate.pointSize > 0 ? dialogTemplate.pointSize : 8);
+    window_->SetFont(font);
+    CreateWidgets();
+    window_->SetClientSize(units_.X(dialogTemplate.cx), units_.Y(dialogTemplate.cy));
+
+    window_->Bind(wxEVT_CHAR_HOOK, &DialogView::OnKey, this);
+    window_->Bind(wxEVT_CLOSE_WINDOW, &DialogView::OnCloseBox, this);
+    window_->Bind(wxEVT_CONTEXT_MENU, &DialogView::OnContextMenu, this);
+}
+
+DialogView::~DialogView() {
+    for (Item& item : items_)
+        if (item.control != nullptr) item.control->SetObserver(nullptr);
+    delete window_;
+}
+
+wxDialog& DialogView::Window() const { return *window_; }
+
+DialogView* DialogView::Of(wxWindow* window) {
+    auto* own = dynamic_cast<ViewWindow*>(window);
+    return own != nullptr ? &own->View() : nullptr;
+}
+
+void DialogView::CreateWidgets() {
+    items_.reserve(template_.controls.size());
+    for (const ControlTemplate& spec : template_.controls) items_.push_back({&spec, nullptr});
+    // Group boxes first, so the controls they enclose lie above them; the
+    // others in template order, which is the tab order.
+    for (Item& item : items_)
+        if (item.spec->kind == ControlKind::GroupBox) item.widget = CreateWidget(*item.spec);
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        Item& item = items_[i];
+        if (item.widget != nullptr) continue;
+        item.widget = CreateWidget(*item.spec);
+        switch (item.spec->kind) {
+            case ControlKind::PushButton:
+            case ControlKind::DefPushButton:
+                item.widget->Bind(wxEVT_BUTTON, [this, i](wxCommandEvent&) {
+                    Send(CommandMessage(items_[i].spec->id, BN_CLICKED));
+                });
+                break;
+            case ControlKind::DropDownList:
+                item.widget->Bind(wxEVT_CHOICE,
+                                  [this, i](wxCommandEvent& event) { OnPicked(items_[i], event.GetSelection()); });
+                break;
+            case ControlKind::ListBox:
+                item.widget->Bind(wxEVT_LISTBOX,
+                                  [this, i](wxCommandEvent& event) { OnPicked(items_[i], event.GetSelection()); });
+                break;
+            case ControlKind::Edit:
+                item.widget->Bind(wxEVT_TEXT, [this, i](wxCommandEvent&) { OnTyped(items_[i]); });
+                break;
+            default:
+                break;
+        }
+    }
+}
+
+wxWindow* DialogView::CreateWidget(const ControlTemplate& spec) {
+    const wxPoint position(units_.X(spec.x), units_.Y(spec.y));
+    const wxSize size(units_.X(spec.x + spec.cx) - position.x, units_.Y(spec.y + spec.cy) - position.y);
+    const wxWindowID id = WidgetId(spec.id);
+    const wxString text = FromCp1252(spec.text);
+    switch (spec.kind) {
+        case ControlKind::PushButton:
+        case ControlKind::DefPushButton: {
+            auto* button = new wxButton(window_, id, text, position, size);
+            FitLabel(*button, size.x);
+            if (spec.kind == ControlKind::DefPushButton) button->SetDefault();
+            return button;
+        }
+        case ControlKind::DropDownList: {
+            const int height = std::min(size.y, units_.Y(spec.y + kDropDownBoxHeight) - position.y);
+            return new wxChoice(window_, id, position, wxSize(size.x, height));
+        }
+        case ControlKind::ListBox:
+            return new wxListBox(window_, id, position, size, 0, nullptr, wxLB_SINGLE);
+        case ControlKind::Edit:
+            return new wxTextCtrl(window_, id, wxString(), position, size);
+        case ControlKind::Label: {
+            auto* label = new wxStaticText(window_, id, text, position, size, wxST_NO_AUTORESIZE);
+            // A one-line label stands centred beside the box it names.
+            const int height = label->GetCharHeight();
+            if (spec.text.find('\n') == std::string::npos && height < size.y)
+                label->SetSize(position.x, position.y + (size.y - height) / 2, size.x, height);
+            return label;
+        }
+        case ControlKind::GroupBox:
+            return new wxStaticBox(window_, id, text, position, size);
+        case ControlKind::Picture: {
+            auto* picture = new PicturePanel(window_, id, position, size, spec.sunken);
+            if (spec.imageId != 0) picture->SetPicture(LoadBitmapResource(spec.imageId));
+            return picture;
+        }
+        case ControlKind::IconPicture: {
+            // Drawn at the desktop's icon size, from the control's corner.
+            const wxBitmap image =
+                ToWxBitmap(NearestImage(LoadIconResource(spec.imageId), GetSystemMetrics(SM_CXICON)));
+            return new wxStaticBitmap(window_, id, image, position, image.IsOk() ? image.GetSize() : size);
+        }
+    }
+    return new wxWindow(window_, id, position, size);
+}
+
+wxWindow* DialogView::FindWidget(int id) const {
+    for (const Item& item : items_)
+        if (item.spec->id == id && id != 0) return item.widget;
+    return nullptr;
+}
+
+const ControlTemplate* DialogView::FindTemplateOf(const wxWindow* widget) const {
+    for (; widget != nullptr && widget != window_; widget = widget->GetParent())
+        for (const Item& item : items_)
+            if (item.widget == widget) return item.spec;
+    return nullptr;
+}
+
+// ---- Control objects to widgets ----------------------------------------------------
+
+DialogView::Item* DialogView::ItemOf(const CControl& control) {
+    for (Item& item : items_)
+        if (item.control == &control) return &item;
+    return nullptr;
+}
+
+void DialogView::ControlBound(CControl& control) { Attach(control); }
+
+void DialogView::Attach(CControl& control) {
+    if (ItemOf(control) != nullptr) return;
+    for (Item& item : items_) {
+        if (item.spec->id != control.GetDlgCtrlID() || item.spec->id == 0) continue;
+        if (item.control != nullptr) return;  // another wrapper holds this control
+        item.control = &control;
+        control.SetObserver(this);
+        Mirror(item);
+        return;
+    }
+}
+
+void DialogView::Mirror(Item& item) {
+    if (auto* list = dynamic_cast<SortedItemList*>(item.control)) {
+        if (auto* items = dynamic_cast<wxItemContainer*>(item.widget)) {
+            items->Clear();
+            wxArrayString texts;
+            for (const std::string& text : list->Items()) texts.Add(FromCp1252(text));
+            if (!texts.empty()) items->Append(texts);
+            SyncSelection(item);
+        }
+    } else if (auto* edit = dynamic_cast<CEdit*>(item.control)) {
+        if (auto* text = dynamic_cast<wxTextCtrl*>(item.widget)) text->ChangeValue(FromCp1252(edit->Text()));
+    } else if (auto* picture = dynamic_cast<CStatic*>(item.control)) {
+        // Until the program gives the picture a bitmap, the template's image stays.
+        if (auto* panel = dynamic_cast<PicturePanel*>(item.widget); panel != nullptr && picture->GetBitmap())
+            panel->SetPicture(picture->GetBitmap());
+    }
+}
+
+void DialogView::SyncSelection(Item& item) {
+    auto* list = dynamic_cast<SortedItemList*>(item.control);
+    auto* items = dynamic_cast<wxItemContainer*>(item.widget);
+    if (list == nullptr || items == nullptr) return;
+    const int selection = list->GetCurSel();
+    if (items->GetSelection() != selection) items->SetSelection(selection < 0 ? wxNOT_FOUND : selection);
+}
+
+void DialogView::ControlChanged(CControl& control, ControlChange change, int index) {
+    Item* item = ItemOf(control);
+    if (item == nullptr) return;
+    switch (change) {
+        case ControlChange::Reset:
+        case ControlChange::ItemInserted:
+        case ControlChange::Selection: {
+            auto* list = dynamic_cast<SortedItemList*>(item->control);
+            auto* items = dynamic_cast<wxItemContainer*>(item->widget);
+            if (list == nullptr || items == nullptr) return;
+            if (change == ControlChange::Reset) {
+                items->Clear();
+            } else if (change == ControlChange::ItemInserted) {
+                if (index < 0 || static_cast<unsigned>(index) > items->GetCount() ||
+                    items->GetCount() + 1 != static_cast<unsigned>(list->GetCount())) {
+                    Mirror(*item);
+                    return;
+                }
+                items->Insert(FromCp1252(list->GetItemText(index)), static_cast<unsigned>(index));
+            }
+            SyncSelection(*item);
+            return;
+        }
+        case ControlChange::Text:
+            if (typing_ == item) return;
+            if (auto* edit = dynamic_cast<CEdit*>(item->control))
+                if (auto* text = dynamic_cast<wxTextCtrl*>(item->widget)) text->ChangeValue(FromCp1252(edit->Text()));
+            return;
+        case ControlChange::Image:
+            if (auto* picture = dynamic_cast<CStatic*>(item->control))
+                if (auto* panel = dynamic_cast<PicturePanel*>(item->widget)) panel->SetPicture(picture->GetBitmap());
+            return;
+        case ControlChange::Focus:
+            RequestFocus(item->widget);
+            return;
+    }
+}
+
+void DialogView::RequestFocus(wxWindow* widget) {
+    focus_ = widget;
+    widget->SetFocus();
+}
+
+// ---- The run -------------------------------------------------------------------------
+
+void DialogView::Run(bool focusFirstTabStop) {
+    for (const Item& item : items_)
+        if (item.spec->id != 0)
+            if (CControl* control = dialog_.FindControl(item.spec->id)) Attach(*control);
+    IconChanged();
+    if (dialog_.HasEnded()) return;
+
+    if (focusFirstTabStop) {
+        const auto first = std::find_if(items_.begin(), items_.end(), [](const Item& item) {
+            return item.spec->tabStop && item.widget->IsEnabled() && item.widget->CanAcceptFocus();
+        });
+        if (first != items_.end()) RequestFocus(first->widget);
+    }
+    window_->Centre(wxBOTH);
+
+    // Once the modal loop runs: the first focus again (showing the window may
+    // have moved it), then the host's hook.
+    ShownTimer shown([this] {
+        if (shownReported_ || !window_->IsModal()) return;
+        shownReported_ = true;
+        if (focus_ != nullptr) focus_->SetFocus();
+        host_.WindowShown(*this);
+    });
+    shown.StartOnce(1);
+    window_->ShowModal();
+    shown.Stop();
+}
+
+void DialogView::ModalEnded(std::intptr_t /*result*/) {
+    if (window_->IsModal()) window_->EndModal(wxID_OK);
+}
+
+void DialogView::IconChanged() { window_->SetIcons(ToIconBundle(dialog_.GetIcon(true), dialog_.GetIcon(false))); }
+
+bool DialogView::IsIconic() const { return window_->IsIconized(); }
+
+Rect DialogView::GetClientRect() const {
+    const wxSize size = window_->GetClientSize();
+    return {0, 0, size.x, size.y};
+}
+
+// ---- User input to the dialog ------------------------------------------------------------
+
+void DialogView::Send(const Message& message) {
+    if (dialog_.HasEnded()) return;  // input that arrives after the end
+    dialog_.Dispatch(message);
+}
+
+void DialogView::OnPicked(const Item& item, int index) {
+    if (dialog_.HasEnded()) return;
+    if (auto* list = dynamic_cast<SortedItemList*>(item.control)) list->SetCurSel(index);
+    Send(CommandMessage(item.spec->id, item.spec->kind == ControlKind::ListBox ? LBN_SELCHANGE : CBN_SELCHANGE));
+}
+
+void DialogView::OnTyped(Item& item) {
+    auto* edit = dynamic_cast<CEdit*>(item.control);
+    auto* text = dynamic_cast<wxTextCtrl*>(item.widget);
+    if (edit == nullptr || text == nullptr) return;
+    typing_ = &item;
+    edit->SetWindowText(ToCp1252(text->GetValue()));
+    typing_ = nullptr;
+}
+
+int DialogView::DefaultCommandId() const {
+    for (const Item& item : items_)
+        if (item.spec->kind == ControlKind::DefPushButton) return item.spec->id;
+    return IDOK;
+}
+
+void DialogView::OnKey(wxKeyEvent& event) {
+    switch (event.GetKeyCode()) {
+        case WXK_RETURN:
+        case WXK_NUMPAD_ENTER: {
+            // A push button with the focus is pressed; otherwise the default
+            // command (the default push button's, or IDOK).
+            const wxWindow* origin = dynamic_cast<wxWindow*>(event.GetEventObject());
+            if (origin == nullptr || origin == window_) origin = wxWindow::FindFocus();
+            const ControlTemplate* spec = FindTemplateOf(origin);
+            Send(CommandMessage(spec != nullptr && IsPushButton(spec->kind) ? spec->id : DefaultCommandId(), BN_CLICKED));
+            return;
+        }
+        case WXK_ESCAPE:
+            Send(CommandMessage(IDCANCEL, BN_CLICKED));
+            return;
+        default:
+            event.Skip();
+    }
+}
+
+void DialogView::OnCloseBox(wxCloseEvent& event) {
+    // The window closes only when the dialog ends itself.
+    if (event.CanVeto()) event.Veto();
+    Send({WM_SYSCOMMAND, SC_CLOSE, 0});
+}
+
+void DialogView::OnContextMenu(wxContextMenuEvent& event) {
+    auto* origin = dynamic_cast<wxWindow*>(event.GetEventObject());
+    const ControlTemplate* spec = FindTemplateOf(origin);
+    if (origin != window_ && (spec == nullptr || !IsBackground(spec->kind))) {
+        event.Skip();
+        return;
+    }
+    if (dialog_.HasEnded()) return;
+    const CMenu* systemMenu = dialog_.GetSystemMenu(false);
+    if (systemMenu == nullptr || systemMenu->Items().empty()) return;
+
+    std::vector<unsigned> commands;
+    wxMenu menu;
+    for (const MenuItem& item : systemMenu->Items()) {
+        const int id = kMenuFirstId + static_cast<int>(commands.size());
+        commands.push_back(item.id);
+        if ((item.flags & MF_SEPARATOR) != 0)
+            menu.AppendSeparator();
+        else
+            menu.Append(id, item.text.empty() ? wxString(" ") : FromCp1252(item.text));
+    }
+    const int chosen = host_.ChooseFromMenu(*window_, menu) - kMenuFirstId;
+    if (chosen >= 0 && chosen < static_cast<int>(commands.size()))
+        Send({WM_SYSCOMMAND, commands[static_cast<std::size_t>(chosen)], 0});
+}
+
+}  // namespace qm

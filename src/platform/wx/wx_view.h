@@ -1,0 +1,110 @@
+// The window of one modal run: a wx dialog built from the dialog's template,
+// whose widgets mirror the dialog's control objects and whose user input
+// becomes the notifications and commands the dialog library would send.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include <wx/dialog.h>
+#include <wx/window.h>
+
+#include "platform/dialog.h"
+#include "platform/wx/wx_units.h"
+
+class wxContextMenuEvent;
+class wxCloseEvent;
+class wxKeyEvent;
+
+namespace qm {
+
+class WxHost;
+
+// A picture control: its bitmap at the bitmap's own size from the top left
+// corner, clipped to the control; nothing for a null bitmap.
+class PicturePanel : public wxWindow {
+public:
+    PicturePanel(wxWindow* parent, wxWindowID id, const wxPoint& position, const wxSize& size, bool sunken);
+    void SetPicture(BitmapHandle picture);
+    const BitmapHandle& Picture() const { return picture_; }
+
+private:
+    void OnPaint(wxPaintEvent& event);
+
+    BitmapHandle picture_;
+    wxBitmap shown_;
+};
+
+class DialogView final : public WindowPeer, private ControlObserver {
+public:
+    // Builds the window (hidden) and its widgets; `parent` may be null.
+    DialogView(WxHost& host, CDialog& dialog, const DialogTemplate& dialogTemplate, wxWindow* parent,
+               const DialogUnits& units);
+    ~DialogView() override;  // detaches the controls and destroys the window
+    DialogView(const DialogView&) = delete;
+    DialogView& operator=(const DialogView&) = delete;
+
+    // The view whose window is `window`, or null.
+    static DialogView* Of(wxWindow* window);
+
+    wxDialog& Window() const;
+    CDialog& Dialog() const { return dialog_; }
+    const DialogTemplate& Template() const { return template_; }
+    const DialogUnits& Units() const { return units_; }
+
+    // The widget of control `id` (the first in template order), or null.
+    wxWindow* FindWidget(int id) const;
+    // The template entry of `widget` or of the widget that holds it, or null.
+    const ControlTemplate* FindTemplateOf(const wxWindow* widget) const;
+
+    // Attaches the controls still unbound to the view, sets the first focus
+    // (the first tab stop when `focusFirstTabStop`, else where the dialog put
+    // it), and runs the window modally, centred over its parent, unless the
+    // dialog has already ended.
+    void Run(bool focusFirstTabStop);
+
+    // WindowPeer
+    void ModalEnded(std::intptr_t result) override;
+    void ControlBound(CControl& control) override;
+    void IconChanged() override;
+    bool IsIconic() const override;
+    Rect GetClientRect() const override;
+
+private:
+    class ViewWindow;
+    struct Item {
+        const ControlTemplate* spec;
+        wxWindow* widget;
+        CControl* control = nullptr;  // the wrapper bound to it, once bound
+    };
+
+    void CreateWidgets();
+    wxWindow* CreateWidget(const ControlTemplate& spec);
+    Item* ItemOf(const CControl& control);
+    void Attach(CControl& control);
+    void Mirror(Item& item);
+    void SyncSelection(Item& item);
+    void ControlChanged(CControl& control, ControlChange change, int index) override;
+    void RequestFocus(wxWindow* widget);
+    int DefaultCommandId() const;
+
+    // User input.
+    void Send(const Message& message);
+    void OnPicked(const Item& item, int index);
+    void OnTyped(Item& item);
+    void OnKey(wxKeyEvent& event);
+    void OnCloseBox(wxCloseEvent& event);
+    void OnContextMenu(wxContextMenuEvent& event);
+
+    WxHost& host_;
+    CDialog& dialog_;
+    const DialogTemplate& template_;
+    DialogUnits units_;
+    ViewWindow* window_;
+    std::vector<Item> items_;  // template order
+    const Item* typing_ = nullptr;  // the edit whose typing is being passed on
+    wxWindow* focus_ = nullptr;     // the focus the dialog asked for
+    bool shownReported_ = false;
+};
+
+}  // namespace qm

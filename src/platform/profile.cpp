@@ -23,6 +23,13 @@ constexpr std::size_t CleanFilesKept = 16;
 // Paths as given -> paths as found on disk, kept for the current action.
 constexpr std::size_t ResolvedPathsKept = 256;
 
+// One spelling per file: "a//b" is "a/b".
+std::string SingleSeparators(std::string path) {
+    const auto end = std::unique(path.begin(), path.end(), [](char a, char b) { return a == '/' && b == '/'; });
+    path.erase(end, path.end());
+    return path;
+}
+
 struct CachedFile {
     std::string path;  // as found on disk (ResolvePathNoCase)
     // The contents; null while the file is missing (or unreadable) and unwritten.
@@ -152,7 +159,7 @@ private:
         if (resolved_.size() >= ResolvedPathsKept) resolved_.clear();
         Resolved& r = resolved_[given];
         if (r.action != action_ || r.path.empty()) {
-            r.path = ResolvePathNoCase(given);
+            r.path = SingleSeparators(ResolvePathNoCase(given));
             r.action = action_;
         }
         CachedFile* file = nullptr;

@@ -112,8 +112,36 @@ std::uint64_t Mix(std::uint64_t h) noexcept {
     return h;
 }
 
+// EqualsNoCase, eight bytes at a time.
+bool SameNameNoCase(std::string_view a, std::string_view b) noexcept {
+    if (a.size() != b.size()) return false;
+    const char* p = a.data();
+    const char* q = b.data();
+    std::size_t n = a.size();
+    for (; n >= 8; p += 8, q += 8, n -= 8) {
+        std::uint64_t x, y;
+        std::memcpy(&x, p, 8);
+        std::memcpy(&y, q, 8);
+        if (x != y && FoldWord(x) != FoldWord(y)) return false;
+    }
+    if (n == 0) return true;
+    std::uint64_t x = 0, y = 0;
+    std::memcpy(&x, p, n);
+    std::memcpy(&y, q, n);
+    return x == y || FoldWord(x) == FoldWord(y);
+}
+
+std::string KeyLineText(std::string_view key, std::string_view quotedValue) {
+    std::string text;
+    text.reserve(key.size() + 1 + quotedValue.size());
+    text.append(key).append("=").append(quotedValue);
+    return text;
+}
+
 std::string_view CleanLineBreaks(std::string_view text, std::string& scratch) {
-    if (text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos) return text;
+    bool clean = true;
+    for (const char c : text) clean &= c != '\r' && c != '\n' && c != '\0';
+    if (clean) return text;
     scratch.assign(text);
     for (char& c : scratch)
         if (c == '\r' || c == '\n' || c == '\0') c = ' ';
@@ -254,7 +282,7 @@ std::size_t ProfileFile::NameTable::Locate(std::string_view name, std::uint64_t 
     const auto h = static_cast<std::uint32_t>(hash);
     std::size_t i = h & mask;
     while (slots_[i].value != None) {
-        if (slots_[i].hash == h && EqualsNoCase(nameOf(slots_[i].value), name)) return i;
+        if (slots_[i].hash == h && SameNameNoCase(nameOf(slots_[i].value), name)) return i;
         i = (i + 1) & mask;
     }
     return i;
@@ -461,9 +489,14 @@ void ProfileFile::IndexSection(Section& section) {
 }
 
 const ProfileFile::Section* ProfileFile::FindSection(std::string_view name) const {
+    // Calls come in runs on one section: the last name found is remembered.
+    if (lastSection_ != None && name == lastSectionName_) return &sections_[lastSection_];
     const std::uint32_t* i = sectionIndex_.Find(
         name, HashNoCase(name), [this](std::uint32_t s) { return sections_[s].header.Name(); });
-    return i ? &sections_[*i] : nullptr;
+    if (!i) return nullptr;
+    lastSectionName_.assign(name);
+    lastSection_ = *i;
+    return &sections_[*i];
 }
 
 ProfileFile::Section* ProfileFile::FindSection(std::string_view name) {
@@ -537,18 +570,20 @@ std::size_t ProfileFile::RawLength(std::string_view raw, std::size_t chars) cons
     return q;
 }
 
-ProfileFile::Line ProfileFile::MakeLine(std::string_view text) {
+ProfileFile::Line ProfileFile::MakeLine(std::string text, std::size_t keptChars, std::string_view keptRaw) {
     Line line;
-    const std::string& stored = arena_.emplace_back(text);
+    const std::string& stored = arena_.emplace_back(std::move(text));
     line.text = stored.data();
     line.textLen = static_cast<std::uint32_t>(stored.size());
     if (encoding_ == Encoding::Bytes) {
         line.raw = line.text;
         line.rawLen = line.textLen;
     } else {
-        const std::string& raw = arena_.emplace_back(Encode(text));
-        line.raw = raw.data();
-        line.rawLen = static_cast<std::uint32_t>(raw.size());
+        std::string raw(keptRaw);
+        raw += Encode(std::string_view(stored).substr(keptChars));
+        const std::string& storedRaw = arena_.emplace_back(std::move(raw));
+        line.raw = storedRaw.data();
+        line.rawLen = static_cast<std::uint32_t>(storedRaw.size());
     }
     line.parse = ParseLine(line.Text());
     line.end = lineEnd_;
@@ -580,14 +615,11 @@ bool ProfileFile::SetValue(std::string_view section, std::string_view key, std::
         std::string headerText;
         headerText.reserve(section.size() + 2);
         headerText.append("[").append(section).append("]");
-        std::string keyText;
-        keyText.reserve(key.size() + 1 + quoted.size());
-        keyText.append(key).append("=").append(quoted);
         const auto index = static_cast<std::uint32_t>(sections_.size());
         Section& added = sections_.emplace_back();
         added.hasHeader = true;
-        added.header = MakeLine(headerText);
-        added.body.push_back(MakeLine(keyText));
+        added.header = MakeLine(std::move(headerText));
+        added.body.push_back(MakeLine(KeyLineText(key, quoted)));
         sectionIndex_.Add(HashNoCase(section), index);
         added.keys.Add(HashNoCase(key), 0);
         return true;
@@ -606,21 +638,7 @@ bool ProfileFile::SetValue(std::string_view section, std::string_view key, std::
         std::string newText;
         newText.reserve(start + quoted.size());
         newText.append(text.substr(0, start)).append(quoted);
-        Line replaced;
-        const std::string& storedText = arena_.emplace_back(std::move(newText));
-        replaced.text = storedText.data();
-        replaced.textLen = static_cast<std::uint32_t>(storedText.size());
-        if (encoding_ == Encoding::Bytes) {
-            replaced.raw = replaced.text;
-            replaced.rawLen = replaced.textLen;
-        } else {
-            std::string raw(line.Raw().substr(0, RawLength(line.Raw(), start)));
-            raw += Encode(quoted);
-            const std::string& storedRaw = arena_.emplace_back(std::move(raw));
-            replaced.raw = storedRaw.data();
-            replaced.rawLen = static_cast<std::uint32_t>(storedRaw.size());
-        }
-        replaced.parse = ParseLine(replaced.Text());
+        Line replaced = MakeLine(std::move(newText), start, line.Raw().substr(0, RawLength(line.Raw(), start)));
         replaced.end = line.end;
         replaced.nextSame = line.nextSame;
         line = replaced;
@@ -635,10 +653,7 @@ bool ProfileFile::SetValue(std::string_view section, std::string_view key, std::
         --place;
     Line& before = place > 0 ? s->body[place - 1] : s->header;
     if (before.end == LineEnd::None) before.end = lineEnd_;
-    std::string keyText;
-    keyText.reserve(key.size() + 1 + quoted.size());
-    keyText.append(key).append("=").append(quoted);
-    s->body.insert(s->body.begin() + static_cast<std::ptrdiff_t>(place), MakeLine(keyText));
+    s->body.insert(s->body.begin() + static_cast<std::ptrdiff_t>(place), MakeLine(KeyLineText(key, quoted)));
     s->keys.Add(keyHash, static_cast<std::uint32_t>(place));
     return true;
 }
@@ -664,6 +679,7 @@ bool ProfileFile::RemoveSection(std::string_view section) {
     const std::uint64_t hash = HashNoCase(section);
     std::uint32_t* found = sectionIndex_.Find(section, hash, sectionName);
     if (!found) return false;
+    lastSection_ = None;
     Section& s = sections_[*found];
     if (s.nextSame != None)
         *found = s.nextSame;  // the next copy of the section is now the first

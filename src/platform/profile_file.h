@@ -155,7 +155,9 @@ private:
     void IndexSection(Section& section);
     Section* FindSection(std::string_view name);
     const Section* FindSection(std::string_view name) const;
-    Line MakeLine(std::string_view text);
+    // A line of `text` ended by the file's line end. Its first `keptChars`
+    // characters are written as `keptRaw`, the bytes they had on disk.
+    Line MakeLine(std::string text, std::size_t keptChars = 0, std::string_view keptRaw = {});
     // Gives the last line still in the file a line end when it has none.
     void EndLastLine();
     void AppendEnd(std::string& out, LineEnd end) const;
@@ -171,6 +173,9 @@ private:
     LineEnd lineEnd_ = LineEnd::CRLF;
     std::vector<Section> sections_;  // [0]: the lines before the first header
     NameTable sectionIndex_;
+    // The section FindSection found last, by the name it was asked for.
+    mutable std::string lastSectionName_;
+    mutable std::uint32_t lastSection_ = None;
 };
 
 }  // namespace qm::profile

@@ -256,6 +256,16 @@ TEST_F(ProfileActionTest, PathsFoundWhateverTheirCase) {
     EXPECT_EQ(ReadFile(dir_ / "Sim/Trevolan/Added.cfg"), "[s]\r\nk=3\r\n");
 }
 
+TEST_F(ProfileActionTest, DoubledSeparatorIsTheSameFile) {
+    const std::string doubled = dir_.Path() + "//Quillmarsh.cfg";
+    ProfileAction action;
+    WritePrivateProfileStringA("s", "k", "1", doubled);
+    EXPECT_EQ(Get("s", "k"), "1");
+    WritePrivateProfileStringA("s", "j", "2", path_);
+    EXPECT_TRUE(action.End().empty());
+    EXPECT_EQ(ReadFile(path_), "[s]\r\nk=1\r\nj=2\r\n");
+}
+
 TEST_F(ProfileActionTest, NewFileFoundUnderOtherCaseInSameAction) {
     ProfileAction action;
     WritePrivateProfileStringA("s", "k", "1", dir_ / "New.cfg");

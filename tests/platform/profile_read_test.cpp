@@ -30,6 +30,14 @@ std::vector<ReadCase> ReadCases() {
         {"SectionAndKeyIgnoreCase", "[FltSim.0]\r\nTitle=Cessna 172\r\n", "fltsim.0", "TITLE", "Cessna 172"},
         {"Only_A_to_Z_Fold", "[\xC4rger]\r\nk=1\r\n", "\xE4rger", "k", Missing},
         {"EightBitNameMatchesItself", "[\xC4rger]\r\nK\xE9=1\r\n", "\xC4RGER", "k\xE9", "1"},
+        // The bytes next to A-Z and a-z ('@' '[' '\\' ']' '^' against '`' '{' '|' '}' '~') do not fold;
+        // long names are compared eight bytes at a time.
+        {"BytesAfterZDoNotFold", "[s]\r\nkey[[[[\\]^=1\r\n", "s", "key{{{{|}~", Missing},
+        {"ByteBeforeADoesNotFold", "[s]\r\n@key@key@=1\r\n", "s", "`key`key`", Missing},
+        {"LongNamesFold", "[Airliners and Cargo]\r\nAIRCRAFT1234.DISPLAYNAME=x\r\n", "airliners AND cargo",
+         "aircraft1234.displayName", "x"},
+        {"LongNamesDifferInLastByte", "[s]\r\naircraft1234.displayNamf=x\r\n", "s", "aircraft1234.displayName",
+         Missing},
         {"EightBitKeyDoesNotFold", "[s]\r\nk\xE9=1\r\n", "s", "K\xC9", Missing},
         {"NamesTrimmedInFile", "[  fltsim.0\t]\r\n  ui_type \t=  Boeing 747  \r\n", "fltsim.0", "ui_type",
          "Boeing 747"},

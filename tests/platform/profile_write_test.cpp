@@ -132,6 +132,17 @@ TEST_F(ProfileTest, WriteReportsRefusedKey) {
     EXPECT_FALSE(WritePrivateProfileStringA("s", "[t]", "v", path_));
     EXPECT_EQ(Get("s", "a"), UndefinedMarker);
     EXPECT_EQ(GetPrivateProfileSectionNamesA(path_), std::vector<std::string>{"s"});
+
+    // Inside an action the refusal comes from the action's end; the
+    // action's other writes are saved.
+    ProfileAction action;
+    EXPECT_FALSE(WritePrivateProfileStringA("s", ";comment", "v", path_));
+    WritePrivateProfileStringA("s", "k", "2", path_);
+    const std::vector<SaveFailure> failures = action.End();
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].path, path_);
+    EXPECT_NE(failures[0].reason.find(";comment"), std::string::npos);
+    EXPECT_EQ(ReadFile(path_), "[s]\r\nk=2\r\n");
 }
 
 TEST_F(ProfileTest, RemovedCopiesUncoverTheNextOne) {

@@ -13,14 +13,6 @@ constexpr bool IsBlank(char c) noexcept { return c == ' ' || c == '\t'; }
 
 constexpr bool IsQuote(char c) noexcept { return c == '"' || c == '\''; }
 
-// Windows-1252 bytes 0x80 to 0x9F; the five bytes the code page leaves
-// undefined map to the control code points of the same number, as the
-// platform maps them, so every byte survives a trip through Unicode.
-constexpr std::array<char16_t, 32> High1252 = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
 // Decoders of one character of an encoded line: the 8-bit character and the
 // number of bytes it took. A code point of 0 reads as '\0'.
 struct Decoded {
@@ -201,19 +193,6 @@ std::string QuoteValueForWriting(std::string_view value) {
 bool IsWritableKey(std::string_view key) noexcept {
     if (key.find('=') != std::string_view::npos) return false;
     return key.empty() || (key.front() != ';' && key.front() != '[');
-}
-
-char32_t CodePointOf1252(unsigned char byte) noexcept {
-    if (byte >= 0x80 && byte <= 0x9F) return High1252[byte - 0x80];
-    return byte;
-}
-
-char ByteOf1252(char32_t codePoint) noexcept {
-    if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF))
-        return static_cast<char>(static_cast<unsigned char>(codePoint));
-    for (std::size_t i = 0; i < High1252.size(); ++i)
-        if (High1252[i] == codePoint) return static_cast<char>(static_cast<unsigned char>(0x80 + i));
-    return '?';
 }
 
 LineParse ParseLine(std::string_view text) noexcept {

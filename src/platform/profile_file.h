@@ -20,6 +20,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/cp1252.h"
+
 namespace qm::profile {
 
 enum class Encoding : std::uint8_t { Bytes, Utf8, Utf16LE, Utf16BE };
@@ -47,11 +49,6 @@ std::string QuoteValueForWriting(std::string_view value);
 // as that key: it must not contain '=' and must not begin with ';' (a comment)
 // or '[' (a line that could read as a section header).
 bool IsWritableKey(std::string_view key) noexcept;
-
-// Windows-1252 <-> Unicode for the encoded files.
-char32_t CodePointOf1252(unsigned char byte) noexcept;
-// '?' for a code point that the code page has no byte for.
-char ByteOf1252(char32_t codePoint) noexcept;
 
 // What one line of text is, as the reader sees it.
 enum class LineKind : std::uint8_t { Blank, Comment, Header, Key, Other };

@@ -105,7 +105,10 @@ TEST_F(SelectionTest, CaseIsFoldedForAToZOnly) {
 }
 
 TEST_F(SelectionTest, EmptyValuesAreItemsThatAreSelectedAndMatched) {
-    sim.AddAircraft("A", {L("Anon", "Kestrel", "", "", "x")});
+    WriteFile(sim.Aircraft() + "/A/aircraft.cfg",
+              "[fltsim.0]\r\ntitle=Anon\r\nui_manufacturer=Kestrel\r\nui_type=\r\nui_variation=\r\n"
+              "texture=x\r\n");
+    WriteFile(sim.Aircraft() + "/A/texture.x/thumbnail.bmp", SmallBmp(4, 4));
     MainWindow w(sim);
     EXPECT_EQ(w.Items(w.dialog.ModelList()), (Items{""}));
     EXPECT_EQ(w.dialog.ModelList().GetCurSel(), 0);

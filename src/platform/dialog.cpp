@@ -114,8 +114,13 @@ int CDialog::MessageBox(std::string_view text, std::string_view caption, unsigne
 std::intptr_t CDialog::Dispatch(const Message& message) {
     ProfileAction action;
     const std::intptr_t result = DispatchInAction(message);
-    for (const SaveFailure& failure : action.End()) ReportSaveFailure(failure);
+    ReportFailuresOf(action);
     return result;
+}
+
+void CDialog::ReportFailuresOf(ProfileAction& action) {
+    const std::vector<SaveFailure> failures = action.End();
+    if (!failures.empty()) ReportSaveFailures(failures);
 }
 
 std::intptr_t CDialog::DispatchInAction(const Message& message) {
@@ -144,9 +149,10 @@ std::intptr_t CDialog::DefWindowProc(const Message& message) {
     }
 }
 
-void CDialog::ReportSaveFailure(const SaveFailure& failure) {
-    MessageBox("Could not save the file\n" + failure.path + "\n" + failure.reason, "Error",
-               MB_ICONEXCLAMATION);
+void CDialog::ReportSaveFailures(const std::vector<SaveFailure>& failures) {
+    for (const SaveFailure& failure : failures)
+        MessageBox("Could not save the file\n" + failure.path + "\n" + failure.reason, "Error",
+                   MB_ICONEXCLAMATION);
 }
 
 CMenu* CDialog::GetSystemMenu(bool revert) {
@@ -177,7 +183,7 @@ void CDialog::BeginModalRun(WindowPeer* peer) {
 bool CDialog::InitDialogForRun() {
     ProfileAction action;
     const bool result = OnInitDialog();
-    for (const SaveFailure& failure : action.End()) ReportSaveFailure(failure);
+    ReportFailuresOf(action);
     return result;
 }
 

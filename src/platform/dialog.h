@@ -275,13 +275,16 @@ public:
     WindowPeer* Peer() const { return peer_; }
 
 protected:
-    // Shows a save failure: "Could not save the file\n<path>\n<reason>",
-    // caption "Error", exclamation icon.
-    virtual void ReportSaveFailure(const SaveFailure& failure);
+    // Shows the files an action could not save, each in a box "Could not
+    // save the file\n<path>\n<reason>", caption "Error", exclamation icon.
+    // A dialog that shows what a file holds reloads it here: the store has
+    // dropped the unsaved change.
+    virtual void ReportSaveFailures(const std::vector<SaveFailure>& failures);
 
 private:
     friend void DDX_Control(CDataExchange*, int, CControl&);
     std::intptr_t DispatchInAction(const Message& message);
+    void ReportFailuresOf(ProfileAction& action);
 
     int templateId_;
     CDialog* parent_;

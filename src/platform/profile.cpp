@@ -41,6 +41,13 @@ struct CachedFile {
     std::uint64_t lastUse = 0;
 };
 
+// An action reports each file once, with the first reason it met.
+void AddFailure(std::vector<SaveFailure>& failures, SaveFailure failure) {
+    for (const SaveFailure& known : failures)
+        if (known.path == failure.path) return;
+    failures.push_back(std::move(failure));
+}
+
 class Store {
 public:
     static Store& Instance() {
@@ -61,7 +68,7 @@ public:
         for (CachedFile* file : dirty) {
             std::string reason;
             if (!Save(*file, &reason)) {
-                failures.push_back({file->path, reason});
+                AddFailure(failures, {file->path, reason});
                 Drop(file);
             }
         }
@@ -118,12 +125,12 @@ public:
         }
         const std::string_view k = profile::CleanName(*key, scratchKey_);
         if (!profile::IsWritableKey(k)) {
-            refused_.push_back({file.path, "the key name \"" + std::string(k) +
-                                               "\" cannot be stored in a profile file"});
+            AddFailure(refused_, {file.path, "the key name \"" + std::string(k) +
+                                                 "\" cannot be stored in a profile file"});
             return false;
         }
         if (file.unreadable) {
-            refused_.push_back({file.path, "the file exists but cannot be read"});
+            AddFailure(refused_, {file.path, "the file exists but cannot be read"});
             return false;
         }
         if (!file.content) file.content = std::make_unique<ProfileFile>();

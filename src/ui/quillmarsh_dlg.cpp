@@ -114,9 +114,17 @@ bool CQuillmarshDlg::OnInitDialog() {
     return true;
 }
 
-void CQuillmarshDlg::ReportSaveFailure(const SaveFailure& failure) {
-    MessageBox("Could not save the category file\n" + failure.path + "\n" + failure.reason, "Error",
-               MB_ICONEXCLAMATION);
+void CQuillmarshDlg::ReportSaveFailures(const std::vector<SaveFailure>& failures) {
+    for (const SaveFailure& failure : failures)
+        MessageBox("Could not save the category file\n" + failure.path + "\n" + failure.reason, "Error",
+                   MB_ICONEXCLAMATION);
+    // The store has dropped the change that did not reach the disk: show what
+    // the file holds, keeping the category the user was in where it remains.
+    const std::string category = m_categoryList.GetSelectedText();
+    LoadCategoryNames();
+    const int index = m_categoryList.FindStringExact(-1, category);
+    if (index >= 0) m_categoryList.SetCurSel(index);
+    LoadCategoryEntries();
 }
 
 // ---- The aircraft selection ----------------------------------------------------------

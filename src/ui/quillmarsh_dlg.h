@@ -91,7 +91,7 @@ public:
     CStatic& Thumbnail() { return m_thumbnail; }
 
 protected:
-    void ReportSaveFailure(const SaveFailure& failure) override;
+    void ReportSaveFailures(const std::vector<SaveFailure>& failures) override;
 
 private:
     // Shows `bitmap` in the picture as the dialog's shown bitmap.

@@ -305,13 +305,18 @@ void CQuillmarshDlg::OnAddInNewCategory() {
 
 // ---- The selected entry ----------------------------------------------------------------
 
-void CQuillmarshDlg::OnListSelectionChanged() {
+std::optional<CQuillmarshDlg::SelectedLine> CQuillmarshDlg::GetSelectedLine() const {
     const int line = m_entryList.GetCurSel();
-    if (line < 0) return;
-    const std::string category = m_categoryList.GetSelectedText();
-    const std::string lineText = m_entryList.GetText(line);
-    m_displayNameEdit.SetWindowText(lineText);
-    const int n = FindEntryByDisplayName(category, lineText);
+    if (line < 0) return std::nullopt;
+    return SelectedLine{m_categoryList.GetSelectedText(), m_entryList.GetText(line)};
+}
+
+void CQuillmarshDlg::OnListSelectionChanged() {
+    const std::optional<SelectedLine> line = GetSelectedLine();
+    if (!line) return;
+    const std::string& category = line->category;
+    m_displayNameEdit.SetWindowText(line->text);
+    const int n = FindEntryByDisplayName(category, line->text);
     if (n < 0) return;
     m_shownBitmap.reset();
     const std::optional<std::string> thumbnail =
@@ -320,14 +325,13 @@ void CQuillmarshDlg::OnListSelectionChanged() {
 }
 
 void CQuillmarshDlg::OnUpdateEntry() {
-    const int line = m_entryList.GetCurSel();
-    if (line < 0) {
+    const std::optional<SelectedLine> line = GetSelectedLine();
+    if (!line) {
         MessageBox("Please select an aircraft first.", "Error", MB_ICONINFORMATION);
         return;
     }
-    const std::string category = m_categoryList.GetSelectedText();
-    const std::string lineText = m_entryList.GetText(line);
-    const int n = FindEntryByDisplayName(category, lineText);
+    const std::string& category = line->category;
+    const int n = FindEntryByDisplayName(category, line->text);
     if (n < 0) return;
     const std::string displayName = m_displayNameEdit.GetWindowText(kUpdateDisplayNameCount);
     const std::string& path = GetCategoryFilePath();
@@ -342,16 +346,14 @@ void CQuillmarshDlg::OnUpdateEntry() {
 }
 
 void CQuillmarshDlg::OnRemoveFromCategory() {
-    const int line = m_entryList.GetCurSel();
-    if (line < 0) {
+    const std::optional<SelectedLine> line = GetSelectedLine();
+    if (!line) {
         MessageBox("Please select an aircraft in the list", "Error", MB_ICONINFORMATION);
         return;
     }
-    const std::string category = m_categoryList.GetSelectedText();
-    const std::string lineText = m_entryList.GetText(line);
-    const int i = FindEntryByDisplayName(category, lineText);
+    const int i = FindEntryByDisplayName(line->category, line->text);
     if (i < 0) return;
-    RemoveEntry(GetCategoryFilePath(), category, i);
+    RemoveEntry(GetCategoryFilePath(), line->category, i);
     LoadCategoryEntries();
 }
 

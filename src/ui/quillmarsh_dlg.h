@@ -94,6 +94,13 @@ protected:
     void ReportSaveFailures(const std::vector<SaveFailure>& failures) override;
 
 private:
+    // The selected line of the entry list and the category it belongs to;
+    // nullopt when no line is selected.
+    struct SelectedLine {
+        std::string category;
+        std::string text;
+    };
+    std::optional<SelectedLine> GetSelectedLine() const;
     // Shows `bitmap` in the picture as the dialog's shown bitmap.
     void ShowBitmap(BitmapHandle bitmap);
 

@@ -11,17 +11,17 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd -P)
 
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  echo "No display: Quillmarsh is a desktop program. Run it on a desktop, or under a virtual display:" >&2
-  echo "  xvfb-run -a ./scripts/run.sh" >&2
-  exit 1
-fi
-
 "$here/scripts/build.sh"
 
 program="$here/build/quillmarsh"
 if [ ! -x "$program" ]; then
   echo "The build made no program at $program." >&2
+  exit 1
+fi
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "Built, but there is no display: Quillmarsh is a desktop program. Run it on a desktop, or under a virtual display:" >&2
+  echo "  xvfb-run -a ./scripts/run.sh" >&2
   exit 1
 fi
 

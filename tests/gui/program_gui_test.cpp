@@ -1,0 +1,327 @@
+// The built program, end to end: started in the companion folder of a small
+// simulator folder it maps a window named "Quillmarsh" that shows the first
+// aircraft's thumbnail, asks the exit question on Escape, stays on No and
+// ends with status 0 on Yes. Started from the wrong folder it explains and
+// ends; without a display it says so and ends with status 1.
+//
+// The person at the screen is xdotool. Without a window manager a native GTK
+// message box ignores simulated key presses, but a mouse click on its button
+// works; its buttons share its bottom row (No left, Yes right). Every wait is
+// bounded: a program that hangs is killed and the test fails.
+//
+// The screenshot of the window goes to the build folder (the folder of the
+// built program) as quillmarsh-window.png.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <wx/image.h>
+
+#include "gui/wx_gui_support.h"
+#include "support/sim_fixture.h"
+
+extern char** environ;
+
+namespace qm::test {
+namespace {
+
+#ifndef QM_PROGRAM_PATH
+#error "QM_PROGRAM_PATH names the built program"
+#endif
+const std::string kProgram = QM_PROGRAM_PATH;
+
+using Clock = std::chrono::steady_clock;
+constexpr auto kStartTimeout = std::chrono::seconds(30);
+constexpr auto kStepTimeout = std::chrono::seconds(10);
+constexpr auto kPoll = std::chrono::milliseconds(100);
+
+std::string BuildFolder() { return kProgram.substr(0, kProgram.rfind('/')); }
+
+std::string Quoted(const std::string& text) {
+    std::string quoted = "'";
+    for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+// Runs a shell command (bounded by `timeout`) and returns what it printed.
+std::string Shell(const std::string& command) {
+    std::string output;
+    FILE* pipe = ::popen(("timeout 10 " + command + " 2>/dev/null").c_str(), "r");
+    if (pipe == nullptr) return output;
+    char buffer[256];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+    ::pclose(pipe);
+    return output;
+}
+
+// The program, started in `folder` with its stderr in a file.
+class Program {
+public:
+    Program(const std::string& folder, const std::string& stderrPath, bool withDisplay) : stderrPath_(stderrPath) {
+        // Everything the child needs is built before the fork: between fork
+        // and exec only async-signal-safe calls.
+        std::vector<std::string> environment;
+        for (char** entry = environ; *entry != nullptr; ++entry) {
+            const std::string text = *entry;
+            if (!withDisplay && (text.rfind("DISPLAY=", 0) == 0 || text.rfind("WAYLAND_DISPLAY=", 0) == 0)) continue;
+            environment.push_back(text);
+        }
+        std::vector<char*> envp;
+        for (std::string& text : environment) envp.push_back(text.data());
+        envp.push_back(nullptr);
+        std::string program = kProgram;
+        char* argv[] = {program.data(), nullptr};
+
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            const int err = ::open(stderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (err >= 0) ::dup2(err, STDERR_FILENO);
+            if (::chdir(folder.c_str()) != 0) ::_exit(126);
+            ::execve(argv[0], argv, envp.data());
+            ::_exit(127);
+        }
+        EXPECT_GT(pid_, 0) << "fork failed";
+    }
+    ~Program() { Kill(); }
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    pid_t Pid() const { return pid_; }
+    bool Running() {
+        Reap(false);
+        return pid_ > 0 && !status_;
+    }
+    // The wait status once the program has ended within the timeout; else
+    // the program is killed and there is none.
+    std::optional<int> WaitForExit(Clock::duration timeout) {
+        const auto deadline = Clock::now() + timeout;
+        while (Running() && Clock::now() < deadline) std::this_thread::sleep_for(kPoll);
+        if (Running()) {
+            Kill();
+            return std::nullopt;
+        }
+        return status_;
+    }
+    std::string Stderr() const { return ReadFile(stderrPath_); }
+
+private:
+    void Reap(bool block) {
+        if (pid_ <= 0 || status_) return;
+        int status = 0;
+        if (::waitpid(pid_, &status, block ? 0 : WNOHANG) == pid_) status_ = status;
+    }
+    void Kill() {
+        if (pid_ <= 0 || status_) return;
+        ::kill(pid_, SIGKILL);
+        Reap(true);
+    }
+
+    std::string stderrPath_;
+    pid_t pid_ = -1;
+    std::optional<int> status_;
+};
+
+// The ids of the program's visible windows named exactly `name`, a line each.
+std::string VisibleWindows(Program& program, const std::string& name) {
+    return Shell("xdotool search --all --pid " + std::to_string(program.Pid()) + " --onlyvisible --name " +
+                 Quoted("^" + name + "$"));
+}
+
+// The program's visible window named exactly `name`, once it is mapped;
+// empty when none appears within the timeout or the program ends.
+std::string WaitForWindow(Program& program, const std::string& name, Clock::duration timeout) {
+    const auto deadline = Clock::now() + timeout;
+    while (program.Running()) {
+        const std::string found = VisibleWindows(program, name);
+        if (const auto end = found.find('\n'); end != std::string::npos && end > 0) return found.substr(0, end);
+        if (Clock::now() >= deadline) break;
+        std::this_thread::sleep_for(kPoll);
+    }
+    return {};
+}
+
+// Waits until the program shows no visible window named `name`.
+bool WaitUntilGone(Program& program, const std::string& name, Clock::duration timeout) {
+    const auto deadline = Clock::now() + timeout;
+    while (program.Running() && !VisibleWindows(program, name).empty()) {
+        if (Clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(kPoll);
+    }
+    return true;
+}
+
+struct Geometry {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+std::optional<Geometry> GeometryOf(const std::string& window) {
+    // Lines of KEY=value.
+    const std::string shell = Shell("xdotool getwindowgeometry --shell " + window);
+    Geometry geometry;
+    int found = 0;
+    std::size_t start = 0;
+    while (start < shell.size()) {
+        std::size_t end = shell.find('\n', start);
+        if (end == std::string::npos) end = shell.size();
+        const std::string line = shell.substr(start, end - start);
+        start = end + 1;
+        const std::size_t equals = line.find('=');
+        if (equals == std::string::npos) continue;
+        const std::string key = line.substr(0, equals);
+        const int value = std::atoi(line.c_str() + equals + 1);
+        for (const auto& [name, field] : {std::pair{"X", &geometry.x}, std::pair{"Y", &geometry.y},
+                                          std::pair{"WIDTH", &geometry.width}, std::pair{"HEIGHT", &geometry.height}}) {
+            if (key != name) continue;
+            *field = value;
+            ++found;
+        }
+    }
+    if (found != 4 || geometry.width <= 0 || geometry.height <= 0) return std::nullopt;
+    return geometry;
+}
+
+// Where a message box's buttons are, across its bottom row.
+constexpr double kNo = 0.25;
+constexpr double kYes = 0.75;
+constexpr double kOk = 0.5;
+
+// Clicks the button of a message box's bottom row that lies `fraction` of
+// its width from the left.
+void ClickBoxButton(const std::string& box, double fraction) {
+    const std::optional<Geometry> geometry = GeometryOf(box);
+    ASSERT_TRUE(geometry) << "no geometry for window " << box;
+    const int x = geometry->x + static_cast<int>(geometry->width * fraction);
+    const int y = geometry->y + geometry->height - 14;
+    Shell("xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y) + " click 1");
+}
+
+// Clicks at `fraction` of the box named `name` until the box has gone: a box
+// that has only just been mapped may miss the first click.
+void Answer(Program& program, const std::string& name, double fraction) {
+    const std::string box = WaitForWindow(program, name, kStepTimeout);
+    ASSERT_FALSE(box.empty()) << "no box named \"" << name << "\" appeared";
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        ASSERT_NO_FATAL_FAILURE(ClickBoxButton(box, fraction));
+        if (WaitUntilGone(program, name, std::chrono::seconds(2))) return;
+    }
+    FAIL() << "the box named \"" << name << "\" stayed open";
+}
+
+// The number of pixels of the colour in the picture.
+int CountColour(const wxImage& image, unsigned char r, unsigned char g, unsigned char b) {
+    int count = 0;
+    const unsigned char* data = image.GetData();
+    for (int i = 0; i < image.GetWidth() * image.GetHeight(); ++i)
+        if (data[3 * i] == r && data[3 * i + 1] == g && data[3 * i + 2] == b) ++count;
+    return count;
+}
+
+// The first aircraft's thumbnail: a colour nothing else on the window has.
+constexpr int kThumbWidth = 120;
+constexpr int kThumbHeight = 80;
+constexpr unsigned char kThumbRgb[3] = {30, 200, 60};
+// Shown whole: the theme's rounded sunken edge may cover a few pixels at the
+// picture's corner, nothing more.
+constexpr int kThumbShown = kThumbWidth * kThumbHeight - 20;
+
+class ProgramGui : public ::testing::Test {
+protected:
+    ProgramGui() {
+        const Livery first{"Aviatik Glider White", "aviatik", "Glider", "White", "", true, true};
+        sim.AddAircraft("Aviatik", {first});
+        sim.AddAircraft("Kestrel", {{"Kestrel K1 Blue", "Kestrel", "K1", "Blue", "b", true, true}});
+        WriteFile(sim.ThumbnailPath("Aviatik", first),
+                  SmallBmp(kThumbWidth, kThumbHeight, kThumbRgb[0], kThumbRgb[1], kThumbRgb[2]));
+        sim.WriteCategories(CrlfLines({"[Airliners]", "aircraft0.title=Kestrel K1 Blue", "aircraft0.thumbnail=",
+                                       "aircraft0.displayName=Blue K1"}));
+    }
+    std::string StderrFile() const { return scratch / "stderr.txt"; }
+
+    SimFolder sim;
+    TempDir scratch;
+};
+
+TEST_F(ProgramGui, ShowsTheWindowAndEndsWithStatus0AfterYesToTheExitQuestion) {
+    const std::string before = sim.ReadCategories();
+    Program program(sim.Companion(), StderrFile(), true);
+    const std::string window = WaitForWindow(program, "Quillmarsh", kStartTimeout);
+    ASSERT_FALSE(window.empty()) << "no window named Quillmarsh was mapped; stderr: " << program.Stderr();
+
+    // The window as the person sees it, once it has drawn the thumbnail.
+    const std::string shot = BuildFolder() + "/quillmarsh-window.png";
+    if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) wxImage::AddHandler(new wxPNGHandler);
+    int thumbnailPixels = 0;
+    wxImage image;
+    for (const auto deadline = Clock::now() + kStepTimeout; Clock::now() < deadline;) {
+        std::remove(shot.c_str());
+        Shell("import -window " + window + " " + Quoted(shot));
+        if (Exists(shot) && image.LoadFile(shot, wxBITMAP_TYPE_PNG)) {
+            thumbnailPixels = CountColour(image, kThumbRgb[0], kThumbRgb[1], kThumbRgb[2]);
+            if (thumbnailPixels >= kThumbShown) break;
+        }
+        std::this_thread::sleep_for(kPoll);
+    }
+    ASSERT_TRUE(image.IsOk()) << "no screenshot at " << shot;
+    const std::optional<Geometry> geometry = GeometryOf(window);
+    ASSERT_TRUE(geometry);
+    EXPECT_EQ(image.GetWidth(), geometry->width);
+    EXPECT_EQ(image.GetHeight(), geometry->height);
+    EXPECT_LE(geometry->width, 1280);
+    EXPECT_LE(geometry->height, 1024);
+    EXPECT_GE(thumbnailPixels, kThumbShown) << "the first aircraft's thumbnail is not shown whole";
+    EXPECT_LE(thumbnailPixels, kThumbWidth * kThumbHeight) << "the thumbnail is shown larger than it is";
+
+    // Escape, No: the window stays.
+    Shell("xdotool key --window " + window + " Escape");
+    ASSERT_NO_FATAL_FAILURE(Answer(program, "Warning", kNo));
+    ASSERT_TRUE(program.Running()) << "No ended the program";
+    EXPECT_EQ(WaitForWindow(program, "Quillmarsh", kStepTimeout), window);
+
+    // Escape, Yes: the program ends with status 0 and has written nothing.
+    Shell("xdotool key --window " + window + " Escape");
+    ASSERT_NO_FATAL_FAILURE(Answer(program, "Warning", kYes));
+    const std::optional<int> status = program.WaitForExit(kStepTimeout);
+    ASSERT_TRUE(status) << "the program did not end after Yes";
+    ASSERT_TRUE(WIFEXITED(*status)) << "the program did not end normally (signal " << WTERMSIG(*status) << ")";
+    EXPECT_EQ(WEXITSTATUS(*status), 0) << program.Stderr();
+    EXPECT_EQ(sim.ReadCategories(), before);
+}
+
+// The root is undefined for a current directory shorter than the
+// companion folder's path: the program says where to start it, shows no
+// main window and ends normally once the box is closed.
+TEST_F(ProgramGui, StartedFromAShortFolderItExplainsInABoxAndEnds) {
+    Program program("/", StderrFile(), true);
+    const std::string box = WaitForWindow(program, "Error", kStartTimeout);
+    ASSERT_FALSE(box.empty()) << "no error box appeared; stderr: " << program.Stderr();
+    EXPECT_EQ(VisibleWindows(program, "Quillmarsh"), "") << "the main window opened behind the error box";
+    ASSERT_NO_FATAL_FAILURE(Answer(program, "Error", kOk));
+    const std::optional<int> status = program.WaitForExit(kStepTimeout);
+    ASSERT_TRUE(status) << "the program hung after its error box";
+    ASSERT_TRUE(WIFEXITED(*status)) << "the program did not end normally (signal " << WTERMSIG(*status) << ")";
+    EXPECT_EQ(WEXITSTATUS(*status), 0);
+}
+
+TEST_F(ProgramGui, WithoutADisplayItSaysSoOnStderrAndEndsWithStatus1) {
+    Program program(sim.Companion(), StderrFile(), false);
+    const std::optional<int> status = program.WaitForExit(kStepTimeout);
+    ASSERT_TRUE(status) << "the program hung without a display";
+    ASSERT_TRUE(WIFEXITED(*status)) << "the program did not end normally (signal " << WTERMSIG(*status) << ")";
+    EXPECT_EQ(WEXITSTATUS(*status), 1);
+    const std::string message = program.Stderr();
+    EXPECT_NE(message.find("needs a graphical display"), std::string::npos) << message;
+    EXPECT_NE(message.find("DISPLAY"), std::string::npos) << message;
+}
+
+}  // namespace
+}  // namespace qm::test

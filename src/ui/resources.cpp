@@ -42,14 +42,14 @@ const DialogTemplate kMainDialog{
         {K::PushButton, IDC_AUTO_FILL, "Auto-Fill", 226, 260, 50, 14, true},
         {K::Label, 0, "Category", 16, 279, 52, 13, false, true},
         {K::DropDownList, IDC_CATEGORY, "", 72, 278, 204, 120, true},
-        {K::PushButton, IDC_ADD, "<< Add", 220, 298, 56, 14, true},
-        {K::ListBox, IDC_ENTRY_LIST, "", 16, 298, 198, 170, true},
-        {K::PushButton, IDC_REMOVE, "> Remove", 220, 436, 56, 14, true},
+        {K::PushButton, IDC_ADD, "<< Add", 210, 298, 66, 14, true},
+        {K::ListBox, IDC_ENTRY_LIST, "", 16, 298, 188, 170, true},
+        {K::PushButton, IDC_REMOVE, "> Remove", 210, 436, 66, 14, true},
         {K::PushButton, IDC_REFRESH, "Refresh", 226, 75, 50, 14, true},
-        {K::PushButton, IDC_ADD_IN_NEW, "< Add in New...", 220, 316, 56, 14, true},
+        {K::PushButton, IDC_ADD_IN_NEW, "< Add in New...", 210, 316, 66, 14, true},
         {K::Picture, IDC_THUMBNAIL, "", 45, 101, 203, 140, false, false, IDB_NOTHUMBNAIL, true},
-        {K::PushButton, IDC_UPDATE, "Update", 220, 334, 56, 14, true},
-        {K::PushButton, IDC_DELETE_CATEGORY, "Delete Category", 220, 454, 56, 14, true},
+        {K::PushButton, IDC_UPDATE, "Update", 210, 334, 66, 14, true},
+        {K::PushButton, IDC_DELETE_CATEGORY, "Delete Category", 210, 454, 66, 14, true},
     }};
 
 // Template 100: the about box.

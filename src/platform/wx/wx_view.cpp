@@ -23,8 +23,9 @@ namespace qm {
 namespace {
 
 // A drop-down list's template height includes its open list; the closed box
-// is this tall.
-constexpr int kDropDownBoxHeight = 14;
+// is this tall: the platform's 14 units, and 2 more that the toolkit's
+// drop-down needs to show letters that dip below the line.
+constexpr int kDropDownBoxHeight = 16;
 // Window-menu items carry their index from here on.
 constexpr int kMenuFirstId = 1;
 

@@ -51,45 +51,73 @@ TEST_F(AddTest, AppendsTheEntryAfterTheCategorysLastKeyAndRelistsWithNoSelection
     EXPECT_EQ(Picture(), picture);
 }
 
-TEST_F(AddTest, NextNumberAfterEntriesZeroToFourIsFive) {
+// Where the new entry goes: its number and the place of its keys in the file.
+struct Placement {
+    const char* label;
+    std::vector<std::string> before;
+    std::string category;
+    const Plane* plane;
+    std::string typed;
+    std::vector<std::string> after;  // "{thumb}": the plane's thumbnail path
+    Items listed;
+};
+
+class AddPlacementTest : public EditingTest, public ::testing::WithParamInterface<Placement> {};
+
+TEST_P(AddPlacementTest, WritesTheNextEntry) {
+    const Placement& c = GetParam();
+    Open(c.before);
+    SelectCategory(c.category);
+    SelectAircraft(*c.plane);
+    TypeName(c.typed);
+
+    Click(IDC_ADD);
+
+    EXPECT_EQ(File(), CrlfLines(WithThumb(c.after, *c.plane)));
+    EXPECT_EQ(Lines(), c.listed);
+    EXPECT_TRUE(Boxes().empty());
+}
+
+// Entries 0 to 4 of [Trainers].
+std::vector<std::string> FiveEntries() {
     std::vector<std::string> lines{"[Trainers]"};
     for (int n = 0; n < 5; ++n) {
         const auto entry = EntryLines(n, "T" + std::to_string(n), "", "N" + std::to_string(n));
         lines.insert(lines.end(), entry.begin(), entry.end());
     }
-    Open(lines);
-    SelectAircraft(kFloats);
-    TypeName("Floatplane");
-
-    Click(IDC_ADD);
-
-    const auto added = EntryLines(5, "DHC-2 Beaver Floats", Thumb(kFloats), "Floatplane");
-    lines.insert(lines.end(), added.begin(), added.end());
-    EXPECT_EQ(File(), CrlfLines(lines));
-    EXPECT_EQ(Lines(), (Items{"Floatplane", "N0", "N1", "N2", "N3", "N4"}));
+    return lines;
 }
 
-// Entry 2 has a display name but no title: the count stops there, so the new
-// entry takes number 2 and replaces that display name.
-TEST_F(AddTest, TakesTheFirstNumberWithoutATitleAndReplacesItsKeys) {
-    Open(Join({{"[Trainers]"},
-               EntryLines(0, "T0", "", "Nancy"),
-               EntryLines(1, "T1", "", "Oscar"),
-               {"aircraft2.displayName=Orphan", "aircraft3.title=T3", "aircraft3.displayName=Beyond"}}));
-    ASSERT_EQ(Lines(), (Items{"Beyond", "Nancy", "Orphan", "Oscar"}));
-    SelectAircraft(kFloats);
-    TypeName("Beaver");
-
-    Click(IDC_ADD);
-
-    EXPECT_EQ(File(), CrlfLines(Join({{"[Trainers]"},
-                                      EntryLines(0, "T0", "", "Nancy"),
-                                      EntryLines(1, "T1", "", "Oscar"),
-                                      {"aircraft2.displayName=Beaver", "aircraft3.title=T3",
-                                       "aircraft3.displayName=Beyond", "aircraft2.title=DHC-2 Beaver Floats",
-                                       "aircraft2.thumbnail=" + Thumb(kFloats)}})));
-    EXPECT_EQ(Lines(), (Items{"Beaver", "Beyond", "Nancy", "Oscar"}));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Places, AddPlacementTest,
+    ::testing::Values(
+        Placement{"AfterEntriesZeroToFourComesFive", FiveEntries(), "Trainers", &kFloats, "Floatplane",
+                  Join({FiveEntries(), EntryLines(5, "DHC-2 Beaver Floats", "{thumb}", "Floatplane")}),
+                  {"Floatplane", "N0", "N1", "N2", "N3", "N4"}},
+        // Entry 2 has a display name but no title: the count stops there, so
+        // the new entry takes number 2 and replaces that display name.
+        Placement{"TheFirstNumberWithoutATitle",
+                  Join({{"[Trainers]"},
+                        EntryLines(0, "T0", "", "Nancy"),
+                        EntryLines(1, "T1", "", "Oscar"),
+                        {"aircraft2.displayName=Orphan", "aircraft3.title=T3", "aircraft3.displayName=Beyond"}}),
+                  "Trainers", &kFloats, "Beaver",
+                  Join({{"[Trainers]"},
+                        EntryLines(0, "T0", "", "Nancy"),
+                        EntryLines(1, "T1", "", "Oscar"),
+                        {"aircraft2.displayName=Beaver", "aircraft3.title=T3", "aircraft3.displayName=Beyond",
+                         "aircraft2.title=DHC-2 Beaver Floats", "aircraft2.thumbnail={thumb}"}}),
+                  {"Beaver", "Beyond", "Nancy", "Oscar"}},
+        // The keys go into their own section, before the next header.
+        Placement{"ASectionThatIsNotTheLast",
+                  Join({{"[Zeppelins]"}, EntryLines(0, "Z0", "", "Graf"), {"[trainers]"},
+                        EntryLines(0, "T0", "", "Nancy")}),
+                  "Zeppelins", &kBlue, "Blue",
+                  Join({{"[Zeppelins]"}, EntryLines(0, "Z0", "", "Graf"),
+                        EntryLines(1, "Cessna Skyhawk Blue", "", "Blue"), {"[trainers]"},
+                        EntryLines(0, "T0", "", "Nancy")}),
+                  {"Blue", "Graf"}}),
+    [](const auto& p) { return std::string(p.param.label); });
 
 // Cases that differ only in the aircraft and the name typed.
 struct StoredName {
@@ -196,24 +224,6 @@ TEST_F(AddTest, NoCategoryToAddToWritesNothing) {
     EXPECT_FALSE(Exists(sim.CategoryFile()));
     EXPECT_TRUE(Categories().empty());
     EXPECT_TRUE(Lines().empty());
-}
-
-// The new keys go into their own section, before the next section's header.
-TEST_F(AddTest, AddsToASectionThatIsNotTheLast) {
-    Open(Join({{"[Zeppelins]"}, EntryLines(0, "Z0", "", "Graf"), {"[trainers]"}, EntryLines(0, "T0", "", "Nancy")}));
-    ASSERT_EQ(Categories(), (Items{"trainers", "Zeppelins"}));
-    SelectCategory("Zeppelins");
-    SelectAircraft(kBlue);
-    TypeName("Blue");
-
-    Click(IDC_ADD);
-
-    EXPECT_EQ(File(), CrlfLines(Join({{"[Zeppelins]"},
-                                      EntryLines(0, "Z0", "", "Graf"),
-                                      EntryLines(1, "Cessna Skyhawk Blue", "", "Blue"),
-                                      {"[trainers]"},
-                                      EntryLines(0, "T0", "", "Nancy")})));
-    EXPECT_EQ(Lines(), (Items{"Blue", "Graf"}));
 }
 
 }  // namespace

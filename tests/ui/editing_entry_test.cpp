@@ -158,19 +158,6 @@ TEST_F(UpdateTest, RewritesTheDisplayNameAndTheThumbnailOfTheEntrysOwnAircraft) 
     EXPECT_EQ(Boxes(), (std::vector{Refusal("Please select an aircraft first.")}));
 }
 
-TEST_F(UpdateTest, AnAircraftWithoutThumbnailKeepsTheStoredPath) {
-    Open(Fleet());
-    SelectLine("Blue One");
-    TypeName("Blue Two");
-
-    Click(IDC_UPDATE);
-
-    EXPECT_EQ(File(), CrlfLines(Join({{"[Fleet]"},
-                                      EntryLines(0, "Cessna Skyhawk Red", "/old/red.bmp", "Red One"),
-                                      EntryLines(1, "Cessna Skyhawk Blue", "/old/blue.bmp", "Blue Two"),
-                                      EntryLines(2, "Vanished Plane", "/old/gone.bmp", "Ghost")})));
-}
-
 TEST_F(UpdateTest, AnAircraftNotInTheCatalogueChangesNothing) {
     Open(Fleet());
     SelectLine("Ghost");
@@ -219,24 +206,60 @@ TEST_F(UpdateTest, StoresUpTo253CharactersAndTheListedPrefixFindsTheEntry) {
     EXPECT_EQ(Lines(), (Items{"Blue One", "Ghost", "Short"}));
 }
 
-TEST_F(UpdateTest, AnEmptyDisplayNameIsWrittenAndItsLineCanBeUpdated) {
+// Cases of "Update" that differ only in the line and the name typed.
+struct Rewrite {
+    const char* label;
+    std::string line;
+    std::string typed;
+    std::vector<std::string> after;  // "{thumb}": the Red livery's thumbnail path
+    Items listed;
+};
+
+class UpdateRewriteTest : public EditingTest, public ::testing::WithParamInterface<Rewrite> {};
+
+TEST_P(UpdateRewriteTest, RewritesTheEntry) {
+    const Rewrite& c = GetParam();
     Open(Fleet());
-    SelectLine("Blue One");
-    TypeName("");
+    SelectLine(c.line);
+    TypeName(c.typed);
 
     Click(IDC_UPDATE);
 
-    EXPECT_EQ(File(), CrlfLines(Join({{"[Fleet]"},
-                                      EntryLines(0, "Cessna Skyhawk Red", "/old/red.bmp", "Red One"),
-                                      EntryLines(1, "Cessna Skyhawk Blue", "/old/blue.bmp", ""),
-                                      EntryLines(2, "Vanished Plane", "/old/gone.bmp", "Ghost")})));
-    EXPECT_EQ(Lines(), (Items{"", "Ghost", "Red One"}));
+    EXPECT_EQ(File(), CrlfLines(WithThumb(c.after, kRed)));
+    EXPECT_EQ(Lines(), c.listed);
+    EXPECT_EQ(SelectedLine(), -1);
 
-    SelectLine("");
-    TypeName("Blue Again");
+    // The rewritten line is selected and updated like any other.
+    SelectLine(c.listed.front());
+    EXPECT_EQ(DisplayName(), c.listed.front());
+    TypeName("Again");
     Click(IDC_UPDATE);
-    EXPECT_EQ(Lines(), (Items{"Blue Again", "Ghost", "Red One"}));
+    const Items after = Lines();
+    EXPECT_NE(std::find(after.begin(), after.end(), "Again"), after.end());
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Entries, UpdateRewriteTest,
+    ::testing::Values(
+        // The Blue livery has no thumbnail: the stored path remains.
+        Rewrite{"AircraftWithoutThumbnail", "Blue One", "Blue Two",
+                Join({{"[Fleet]"}, EntryLines(0, "Cessna Skyhawk Red", "/old/red.bmp", "Red One"),
+                      EntryLines(1, "Cessna Skyhawk Blue", "/old/blue.bmp", "Blue Two"),
+                      EntryLines(2, "Vanished Plane", "/old/gone.bmp", "Ghost")}),
+                {"Blue Two", "Ghost", "Red One"}},
+        // An empty name is written, and lists as an empty line.
+        Rewrite{"EmptyDisplayName", "Blue One", "",
+                Join({{"[Fleet]"}, EntryLines(0, "Cessna Skyhawk Red", "/old/red.bmp", "Red One"),
+                      EntryLines(1, "Cessna Skyhawk Blue", "/old/blue.bmp", ""),
+                      EntryLines(2, "Vanished Plane", "/old/gone.bmp", "Ghost")}),
+                {"", "Ghost", "Red One"}},
+        // A name another entry bears is not refused.
+        Rewrite{"NameOfAnotherEntry", "Red One", "Ghost",
+                Join({{"[Fleet]"}, EntryLines(0, "Cessna Skyhawk Red", "{thumb}", "Ghost"),
+                      EntryLines(1, "Cessna Skyhawk Blue", "/old/blue.bmp", "Blue One"),
+                      EntryLines(2, "Vanished Plane", "/old/gone.bmp", "Ghost")}),
+                {"Blue One", "Ghost", "Ghost"}}),
+    [](const auto& p) { return std::string(p.param.label); });
 
 TEST_F(UpdateTest, OfTwoEqualNamesTheLowerNumberIsRewritten) {
     Open(Join({{"[Fleet]"},

@@ -6,12 +6,21 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/profile.h"
 #include "ui/main_window.h"
+
+namespace qm {
+// How gtest shows a box in a failure.
+inline void PrintTo(const ScriptedHost::Box& box, std::ostream* out) {
+    *out << "{" << ::testing::PrintToString(box.text) << ", " << ::testing::PrintToString(box.caption)
+         << ", type 0x" << std::hex << box.type << std::dec << ", answer " << box.answer << "}";
+}
+}  // namespace qm
 
 namespace qm::test {
 
@@ -79,6 +88,13 @@ protected:
         const int record = Dlg().Catalogue().FindRecordByTitle(plane.livery.title);
         EXPECT_GE(record, 0) << plane.livery.title;
         return record < 0 ? std::string() : Dlg().Catalogue()[record].thumbnailPath.Str();
+    }
+
+    // `lines` with "{thumb}" replaced by the thumbnail path of `plane`.
+    std::vector<std::string> WithThumb(std::vector<std::string> lines, const Plane& plane) {
+        for (std::string& line : lines)
+            if (const auto at = line.find("{thumb}"); at != std::string::npos) line.replace(at, 7, Thumb(plane));
+        return lines;
     }
 
     // Picks the livery's manufacturer, model and variation as a person would.

@@ -288,10 +288,7 @@ TEST_P(NewCategoryExistsTest, RefusesOnlyACategoryWithATitleInEntryZero) {
         EXPECT_EQ(std::count(categories.begin(), categories.end(), "Gliders"), 1);
         EXPECT_EQ(categories.size(), 4u);
         EXPECT_EQ(Lines(), (Items{"Red One"}));
-        std::vector<std::string> after = c.after;
-        for (std::string& line : after)
-            if (const auto at = line.find("{thumb}"); at != std::string::npos) line.replace(at, 7, Thumb(kRed));
-        EXPECT_EQ(File(), CrlfLines(Join({ThreeCategories(), after})))
+        EXPECT_EQ(File(), CrlfLines(Join({ThreeCategories(), WithThumb(c.after, kRed)})))
             << "entry 0 is written into the section that stood";
     }
 }

@@ -231,7 +231,7 @@ TEST_F(SaveFailureTest, ACategoryFileThatIsAFolderIsReported) {
 
     Click(button);
 
-    ASSERT_EQ(Boxes().size(), 1u);
+    ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
     const std::string head = "Could not save the category file\n" + Dlg().GetCategoryFilePath() + "\n";
     EXPECT_EQ(Boxes()[0].text.substr(0, head.size()), head);
     EXPECT_EQ(Boxes()[0].caption, "Error");

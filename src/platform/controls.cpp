@@ -1,6 +1,7 @@
 #include "platform/controls.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "platform/text.h"
 
@@ -27,6 +28,25 @@ int SortedItemList::AddString(std::string_view text) {
     if (selection_ >= index) ++selection_;
     Notify(ControlChange::ItemInserted, index);
     return index;
+}
+
+void SortedItemList::AddStrings(std::vector<std::string> texts) {
+    if (texts.empty()) return;
+    const auto before = [](std::string_view a, std::string_view b) { return CompareNoCase(a, b) < 0; };
+    // Equal texts keep the order they came in, and follow the equal items
+    // already listed: the order of adding them one by one.
+    std::stable_sort(texts.begin(), texts.end(), before);
+    if (selection_ >= 0) {
+        const std::string& selected = items_[static_cast<std::size_t>(selection_)];
+        selection_ += static_cast<int>(std::lower_bound(texts.begin(), texts.end(), selected, before) - texts.begin());
+    }
+    std::vector<std::string> merged;
+    merged.reserve(items_.size() + texts.size());
+    std::merge(std::make_move_iterator(items_.begin()), std::make_move_iterator(items_.end()),
+               std::make_move_iterator(texts.begin()), std::make_move_iterator(texts.end()),
+               std::back_inserter(merged), before);
+    items_ = std::move(merged);
+    Notify(ControlChange::ItemsAdded, -1);
 }
 
 void SortedItemList::ResetContent() {

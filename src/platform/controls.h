@@ -19,6 +19,7 @@ class CControl;
 enum class ControlChange {
     Reset,          // all items removed
     ItemInserted,   // an item inserted at `index`
+    ItemsAdded,     // several items inserted at their sorted places
     Selection,      // the selection became `index` (-1: none)
     Text,           // the window text changed
     Image,          // the picture changed
@@ -79,6 +80,9 @@ public:
     // Inserts at the sorted place and returns the index. The selection, if
     // any, stays on the item it was on.
     int AddString(std::string_view text);
+    // Adds every text as AddString of each in turn would, in one pass: for a
+    // list refilled with thousands of lines.
+    void AddStrings(std::vector<std::string> texts);
     // Removes every item; nothing is selected afterwards.
     void ResetContent();
     const std::vector<std::string>& Items() const { return items_; }

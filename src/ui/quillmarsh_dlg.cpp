@@ -216,7 +216,7 @@ const std::string& CQuillmarshDlg::GetCategoryFilePath() {
 void CQuillmarshDlg::LoadCategoryNames() {
     m_categoryNames = ReadCategoryNames(GetCategoryFilePath());
     m_categoryList.ResetContent();
-    for (const std::string& name : *m_categoryNames) m_categoryList.AddString(name);
+    m_categoryList.AddStrings(*m_categoryNames);
     m_categoryList.SetCurSel(0);
 }
 
@@ -225,7 +225,10 @@ void CQuillmarshDlg::LoadCategoryEntries() {
     const std::string category = m_categoryList.GetSelectedText();
     m_entries = ReadCategoryEntries(path, category);
     m_entryList.ResetContent();
-    for (const CategoryEntry& entry : *m_entries) m_entryList.AddString(entry.displayName);
+    std::vector<std::string> lines;
+    lines.reserve(m_entries->size());
+    for (const CategoryEntry& entry : *m_entries) lines.push_back(entry.displayName);
+    m_entryList.AddStrings(std::move(lines));
 }
 
 int CQuillmarshDlg::FindEntryByDisplayName(std::string_view category, std::string_view displayName) {

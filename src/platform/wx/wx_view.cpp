@@ -284,6 +284,9 @@ void DialogView::ControlChanged(CControl& control, ControlChange change, int ind
     Item* item = ItemOf(control);
     if (item == nullptr) return;
     switch (change) {
+        case ControlChange::ItemsAdded:
+            Mirror(*item);
+            return;
         case ControlChange::Reset:
         case ControlChange::ItemInserted:
         case ControlChange::Selection: {

@@ -1,0 +1,139 @@
+// The control objects: sorted lists, exact find, selection, edit text.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "platform/controls.h"
+#include "platform/text.h"
+
+namespace qm {
+namespace {
+
+using Items = std::vector<std::string>;
+
+class RecordingObserver : public ControlObserver {
+public:
+    void ControlChanged(CControl&, ControlChange change, int index) override { changes.push_back({change, index}); }
+    std::vector<std::pair<ControlChange, int>> changes;
+};
+
+TEST(SortedListTest, OrdersWithoutRegardToCaseTheSameOnEveryMachine) {
+    CComboBox list;
+    for (const char* text : {"beta", "Alpha", "_under", "alpha", "ALPHA", "\xE9t\xE9", "Zulu", "10", "9", ""})
+        list.AddString(text);
+    // A to Z folded, then compared as unsigned bytes: '_' (0x5F) sorts after
+    // the digits and before the letters' lower-case codes; 0xE9 sorts last.
+    // Equal items keep the order they were added in.
+    EXPECT_EQ(list.Items(), (Items{"", "10", "9", "_under", "Alpha", "alpha", "ALPHA", "beta", "Zulu", "\xE9t\xE9"}));
+}
+
+TEST(SortedListTest, AddStringReturnsThePlaceAndKeepsTheSelectionOnItsItem) {
+    CListBox list;
+    list.AddString("m");
+    EXPECT_EQ(list.SetCurSel(0), 0);
+    EXPECT_EQ(list.AddString("a"), 0);
+    EXPECT_EQ(list.AddString("z"), 2);
+    EXPECT_EQ(list.GetCurSel(), 1);
+    EXPECT_EQ(list.GetText(list.GetCurSel()), "m");
+}
+
+TEST(SortedListTest, SelectionOutsideTheListSelectsNothing) {
+    CComboBox list;
+    EXPECT_EQ(list.SetCurSel(0), -1);  // index 0 of an empty list
+    EXPECT_EQ(list.GetCurSel(), -1);
+    EXPECT_EQ(list.GetSelectedText(), "");
+    list.AddString("one");
+    list.SetCurSel(0);
+    list.SetCurSel(5);
+    EXPECT_EQ(list.GetCurSel(), -1);
+    list.SetCurSel(0);
+    list.ResetContent();
+    EXPECT_EQ(list.GetCurSel(), -1);
+    EXPECT_EQ(list.GetCount(), 0);
+    EXPECT_EQ(list.GetLBText(0), "");
+}
+
+TEST(ComboBoxTest, FindStringExactIgnoresCaseOfAToZOnlyAndSearchesTheWholeList) {
+    CComboBox list;
+    for (const char* text : {"Kestrel", "Harrow", "\xC4rial", "Nordwind"}) list.AddString(text);
+    EXPECT_EQ(list.FindStringExact(0, "kestrel"), list.FindStringExact(0, "Kestrel"));
+    EXPECT_EQ(list.GetLBText(list.FindStringExact(0, "HARROW")), "Harrow");
+    EXPECT_EQ(list.FindStringExact(3, "harrow"), 0);  // the start index does not limit the search
+    EXPECT_EQ(list.FindStringExact(0, "\xE4rial"), -1);
+    EXPECT_EQ(list.FindStringExact(0, "Kestre"), -1);
+    EXPECT_EQ(list.FindStringExact(0, ""), -1);
+
+    // A caller that adds only after a failed find keeps the first of the
+    // texts that differ only in case.
+    for (const char* text : {"Swift", "SWIFT", "swift"})
+        if (list.FindStringExact(0, text) == -1) list.AddString(text);
+    EXPECT_EQ(list.GetLBText(list.FindStringExact(0, "swift")), "Swift");
+    EXPECT_EQ(list.GetCount(), 5);
+}
+
+TEST(SortedListTest, AddStringsGivesWhatAddingOneByOneGives) {
+    std::mt19937 random(7);
+    const Items words = {"a", "A", "b", "B", "ab", "Ab", "", "_", "\xE9", "aa", "AA"};
+    for (int round = 0; round < 200; ++round) {
+        CListBox one, batch;
+        Items initial, added;
+        for (int i = random() % 6; i > 0; --i) initial.push_back(words[random() % words.size()]);
+        for (int i = random() % 12; i > 0; --i) added.push_back(words[random() % words.size()]);
+        for (const auto& text : initial) {
+            one.AddString(text);
+            batch.AddString(text);
+        }
+        const int selected = initial.empty() ? -1 : static_cast<int>(random() % initial.size());
+        one.SetCurSel(selected);
+        batch.SetCurSel(selected);
+        for (const auto& text : added) one.AddString(text);
+        batch.AddStrings(added);
+        ASSERT_EQ(batch.Items(), one.Items()) << "round " << round;
+        ASSERT_EQ(batch.GetCurSel(), one.GetCurSel()) << "round " << round;
+    }
+}
+
+TEST(ControlObserverTest, SeesEveryChangeOfTheProgram) {
+    CComboBox list;
+    RecordingObserver observer;
+    list.SetObserver(&observer);
+    list.AddString("b");
+    list.AddString("a");
+    list.SetCurSel(1);
+    list.AddStrings({"c", "d"});
+    list.ResetContent();
+    using C = ControlChange;
+    EXPECT_EQ(observer.changes, (std::vector<std::pair<C, int>>{
+                                    {C::ItemInserted, 0}, {C::ItemInserted, 0}, {C::Selection, 1},
+                                    {C::ItemsAdded, -1}, {C::Reset, -1}}));
+}
+
+TEST(EditTest, GetWindowTextKeepsCountLessOneCharacters) {
+    CEdit edit;
+    edit.SetWindowText(std::string(120, 'x'));
+    EXPECT_EQ(edit.GetWindowText(99).size(), 98u);
+    EXPECT_EQ(edit.GetWindowText(254).size(), 120u);
+    EXPECT_EQ(edit.GetWindowText(1), "");
+    EXPECT_EQ(edit.GetWindowText(0), "");
+    edit.SetWindowText("\xE9 ok");
+    EXPECT_EQ(edit.GetWindowText(99), "\xE9 ok");
+}
+
+TEST(ControlTest, BindingKeepsTheFirstId) {
+    CStatic picture;
+    EXPECT_FALSE(picture.IsBound());
+    picture.Bind(1014);
+    picture.Bind(1002);
+    EXPECT_EQ(picture.GetDlgCtrlID(), 1014);
+}
+
+TEST(FixedTextTest, KeepsWidthLessOneBytes) {
+    FixedText<5> text("abcdefg");
+    EXPECT_EQ(text.View(), "abcd");
+    EXPECT_EQ(text.CStr()[4], '\0');
+    text = "";
+    EXPECT_TRUE(text.Empty());
+}
+
+}  // namespace
+}  // namespace qm

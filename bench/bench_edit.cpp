@@ -123,7 +123,7 @@ int main(int argc, char** argv) {
     // Every action ends with a reload of the 10,000 lines.
     window.Pick(IDC_CATEGORY, kBigCategory);
     const Timing fill = MeasureListFill(dialog, runs);
-    Report("  in each: 10,000 AddString into the list box", fill);
+    Report("  in each: 10,000 lines into the list box", fill);
 
     std::printf("\nRatios to the floor (medians):\n");
     for (std::size_t i = 0; i < results.size(); ++i) {

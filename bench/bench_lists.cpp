@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
 
     Report("LoadCategoryEntries (category pick), store cold", cold);
     Report("LoadCategoryEntries (category pick), store warm", warm);
-    Report("  of which: 10,000 AddString into the list box", adds);
+    Report("  of which: 10,000 lines into the list box", adds);
     Report("floor: cold read of every key through the store", parse);
     Report("for scale: read + split lines and keys", split);
     ReportRatio("cold load / cold read of every key", cold, parse, 2);

@@ -46,7 +46,7 @@ std::string FindThumbnail(const std::string& entryFolder, std::string_view textu
 }
 
 void AddManufacturer(std::string_view manufacturer, CComboBox& manufacturers) {
-    if (manufacturers.FindStringExact(-1, manufacturer) == -1) manufacturers.AddString(manufacturer);
+    if (manufacturers.FindStringExact(0, manufacturer) == -1) manufacturers.AddString(manufacturer);
 }
 
 // Appends the records of the aircraft.cfg at `cfgPath`, which lies in

@@ -307,14 +307,31 @@ BitmapHandle DecodeBmp(std::span<const std::uint8_t> bytes) {
     return DecodeUncompressed(in, *header);
 }
 
+namespace {
+
+// Larger files are not read: the largest picture the decoder accepts (kMaxPixels
+// of 4 bytes) fits, with its headers and palette.
+constexpr std::int64_t kLargestBmpFile = kMaxPixels * 4 + (1 << 16);
+
+// The bytes of a regular file of at most kLargestBmpFile bytes: a path from the
+// category file may name anything, a device or a huge file included.
+std::optional<std::string> ReadPictureFile(const std::string& path) {
+    if (!FileOpensForReading(path)) return std::nullopt;
+    const std::optional<FileStamp> stamp = StampFile(path);
+    if (!stamp || stamp->size > kLargestBmpFile) return std::nullopt;
+    return ReadWholeFile(path);
+}
+
+}  // namespace
+
 BitmapHandle LoadImageFromFile(const std::string& path) {
-    auto bytes = ReadWholeFile(path);
+    auto bytes = ReadPictureFile(path);
     if (!bytes) {
         // The platform finds the file whatever the case of its name.
         const std::string resolved = ResolvePathNoCase(path);
-        if (resolved != path) bytes = ReadWholeFile(resolved);
+        if (resolved != path) bytes = ReadPictureFile(resolved);
     }
-    if (!bytes) return nullptr;
+    if (!bytes || bytes->size() > static_cast<std::size_t>(kLargestBmpFile)) return nullptr;
     return DecodeBmp({reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()});
 }
 

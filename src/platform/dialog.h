@@ -242,7 +242,7 @@ public:
     // Handles one message as one user action: finds the entry of the message
     // map (or the default handling) and runs it. When the outermost action
     // ends, every file it changed is saved, and a failed save is reported with
-    // ReportSaveFailure.
+    // ReportSaveFailures.
     std::intptr_t Dispatch(const Message& message);
     // Sends a message to the dialog itself within the current action.
     std::intptr_t SendMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);

@@ -297,6 +297,11 @@ ProfileAction::~ProfileAction() {
     if (!ended_) End();
 }
 
+std::string ProfileNameAsStored(std::string_view name) {
+    std::string scratch;
+    return std::string(profile::CleanName(name, scratch));
+}
+
 std::vector<SaveFailure> ProfileAction::End() {
     if (ended_) return {};
     ended_ = true;

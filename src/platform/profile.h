@@ -44,6 +44,10 @@ bool WritePrivateProfileStringA(std::string_view section, std::optional<std::str
 // "[]" is not listed. A missing file gives an empty list. Nothing is cut.
 std::vector<std::string> GetPrivateProfileSectionNamesA(const std::string& path);
 
+// A section or key name as the store writes and finds it: CR, LF and NUL
+// become spaces (no name can split a line), and blanks at either end go.
+std::string ProfileNameAsStored(std::string_view name);
+
 // One file that could not be saved when an action ended.
 struct SaveFailure {
     std::string path;

@@ -14,7 +14,7 @@ namespace {
 // "<< Add" and "< Add in New...".
 constexpr int kDisplayNameCount = 99;
 // "Update" keeps up to 253 characters of the display name.
-constexpr int kUpdateDisplayNameCount = 254;
+constexpr int kUpdateDisplayNameCount = static_cast<int>(kUpdateReadSize);
 
 constexpr MessageMapEntry kEntries[] = {
     {WM_SYSCOMMAND, 0, 0, &MessageThunk<&CQuillmarshDlg::OnSysCommandAbout>, "OnSysCommandAbout"},
@@ -35,15 +35,6 @@ constexpr MessageMapEntry kEntries[] = {
     {WM_COMMAND, IDC_UPDATE, BN_CLICKED, &MessageThunk<&CQuillmarshDlg::OnUpdateEntry>, "OnUpdateEntry"},
     {WM_COMMAND, IDC_DELETE_CATEGORY, BN_CLICKED, &MessageThunk<&CQuillmarshDlg::OnDeleteCategory>, "OnDeleteCategory"},
 };
-
-// Blanks at either end of a typed category name cannot be kept by the file:
-// section names are read trimmed.
-std::string_view TrimBlanks(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return {};
-    const auto last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
 
 }  // namespace
 
@@ -122,7 +113,7 @@ void CQuillmarshDlg::ReportSaveFailures(const std::vector<SaveFailure>& failures
     // the file holds, keeping the category the user was in where it remains.
     const std::string category = m_categoryList.GetSelectedText();
     LoadCategoryNames();
-    const int index = m_categoryList.FindStringExact(-1, category);
+    const int index = m_categoryList.FindStringExact(0, category);
     if (index >= 0) m_categoryList.SetCurSel(index);
     LoadCategoryEntries();
 }
@@ -277,7 +268,9 @@ void CQuillmarshDlg::WriteCategoryEntry(int n, std::string_view category) {
 }
 
 void CQuillmarshDlg::CreateCategory(std::string_view typedName) {
-    const std::string_view name = TrimBlanks(typedName);
+    // The category is found and selected by the name the file keeps: section
+    // names are read trimmed, and line breaks cannot stand in one.
+    const std::string name = ProfileNameAsStored(typedName);
     if (name.empty()) {
         MessageBox("Please enter a category name", "Error", MB_ICONINFORMATION);
         return;
@@ -288,7 +281,7 @@ void CQuillmarshDlg::CreateCategory(std::string_view typedName) {
     }
     WriteCategoryEntry(0, name);
     LoadCategoryNames();
-    const int index = m_categoryList.FindStringExact(-1, name);
+    const int index = m_categoryList.FindStringExact(0, name);
     if (index >= 0) m_categoryList.SetCurSel(index);
     LoadCategoryEntries();
 }

@@ -1,6 +1,7 @@
 #include "platform/bitmap.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdint>
@@ -439,6 +440,22 @@ TEST(LoadImageFromFileTest, LoadsFilesWhateverTheCaseOfTheirNames) {
 
     for (const char* missing : {"missing.bmp", "Aircraft/Baron/texture.2/thumbnail.bmp", "broken.bmp", "Aircraft"})
         EXPECT_EQ(LoadImageFromFile(dir / missing), nullptr) << missing;
+}
+
+// A thumbnail path comes from the category file and may name anything.
+TEST(LoadImageFromFileTest, LoadsNothingFromDevicesOrFilesTooLargeForAPicture) {
+    for (const char* device : {"/dev/zero", "/dev/urandom", "/dev/null"})
+        EXPECT_EQ(LoadImageFromFile(device), nullptr) << device;
+
+    test::TempDir dir;
+    const std::string huge = dir / "huge.bmp";
+    {
+        // A sparse file larger than any picture, starting like a BMP.
+        const std::string start = test::SmallBmp(4, 4);
+        test::WriteFile(huge, start);
+        ASSERT_EQ(::truncate(huge.c_str(), off_t{1} << 30), 0);
+    }
+    EXPECT_EQ(LoadImageFromFile(huge), nullptr);
 }
 
 TEST(EncodeBmp24Test, RoundTripsAndWritesBottomUpPaddedRows) {

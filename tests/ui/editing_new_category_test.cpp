@@ -205,8 +205,8 @@ TEST_F(NewCategoryTest, CancelWithNoCategoriesLeavesBothListsEmpty) {
     EXPECT_TRUE(Lines().empty());
 }
 
-// The typed name loses its blanks at both ends; a name of blanks alone, or
-// none, is refused.
+// The typed name loses its blanks at both ends and its line breaks; a name of
+// blanks alone, or none, is refused.
 struct TypedName {
     const char* label;
     std::string typed;
@@ -245,7 +245,12 @@ INSTANTIATE_TEST_SUITE_P(Names, NewCategoryNameTest,
                          ::testing::Values(TypedName{"Blanks", "  Gliders\t ", "Gliders"},
                                            TypedName{"InnerBlanksKept", "\tSea  Planes ", "Sea  Planes"},
                                            TypedName{"Empty", "", ""},
-                                           TypedName{"BlanksOnly", " \t  ", ""}),
+                                           TypedName{"BlanksOnly", " \t  ", ""},
+                                           // Pasted text can bring line breaks, which no
+                                           // section name can hold.
+                                           TypedName{"LineBreakAtTheEnd", "Zeta\n", "Zeta"},
+                                           TypedName{"LineBreakInside", "Sea\r\nPlanes", "Sea  Planes"},
+                                           TypedName{"LineBreaksOnly", "\r\n", ""}),
                          [](const auto& p) { return std::string(p.param.label); });
 
 // Whether a category exists is decided by the title of its entry 0, read

@@ -203,7 +203,6 @@ public:
     // A control wrapper was bound to its control (DDX_Control during the run).
     virtual void ControlBound(CControl& /*control*/) {}
     virtual void IconChanged() {}
-    virtual void SystemMenuChanged() {}
     virtual bool IsIconic() const { return false; }
     virtual Rect GetClientRect() const { return {}; }
     virtual void DrawIcon(int /*x*/, int /*y*/, const IconHandle& /*icon*/) {}

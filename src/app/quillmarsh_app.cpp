@@ -9,7 +9,7 @@ namespace {
 constexpr int ID_HELP = 57670;
 
 constexpr MessageMapEntry kEntries[] = {
-    {WM_COMMAND, ID_HELP, 0, &MessageThunk<&CWinApp::OnHelp>, "OnHelp"},
+    {WM_COMMAND, ID_HELP, 0, &MessageThunk<&CWinApp::OnHelp>},
 };
 }  // namespace
 

@@ -54,8 +54,8 @@ bool CMenu::AppendMenuA(unsigned flags, unsigned id, std::string_view text) {
 
 namespace {
 constexpr MessageMapEntry kDialogEntries[] = {
-    {WM_COMMAND, IDOK, BN_CLICKED, &MessageThunk<&CDialog::OnOK>, "OnOK"},
-    {WM_COMMAND, IDCANCEL, BN_CLICKED, &MessageThunk<&CDialog::OnCancel>, "OnCancel"},
+    {WM_COMMAND, IDOK, BN_CLICKED, &MessageThunk<&CDialog::OnOK>},
+    {WM_COMMAND, IDCANCEL, BN_CLICKED, &MessageThunk<&CDialog::OnCancel>},
 };
 }  // namespace
 

@@ -112,7 +112,6 @@ struct MessageMapEntry {
     int id;
     int code;
     MessageHandler handler;
-    const char* handlerName;
 };
 
 struct MessageMap {

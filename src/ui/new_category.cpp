@@ -8,7 +8,7 @@ namespace {
 constexpr int kNameCount = 99;  // a 100-byte name: at most 98 characters
 
 constexpr MessageMapEntry kEntries[] = {
-    {WM_COMMAND, IDOK, BN_CLICKED, &MessageThunk<&CNewCategory::OnNewCategoryOk>, "OnNewCategoryOk"},
+    {WM_COMMAND, IDOK, BN_CLICKED, &MessageThunk<&CNewCategory::OnNewCategoryOk>},
 };
 }  // namespace
 

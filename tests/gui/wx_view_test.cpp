@@ -192,15 +192,15 @@ public:
 };
 
 const MessageMapEntry kTestEntries[] = {
-    {WM_SYSCOMMAND, 0, 0, &MessageThunk<&TestDialog::OnSysCommand>, "OnSysCommand"},
-    {WM_COMMAND, kKinds, CBN_SELCHANGE, &MessageThunk<&TestDialog::OnKind>, "OnKind"},
-    {WM_COMMAND, kEntries, LBN_SELCHANGE, &MessageThunk<&TestDialog::OnEntry>, "OnEntry"},
-    {WM_COMMAND, kFill, BN_CLICKED, &MessageThunk<&TestDialog::OnFill>, "OnFill"},
-    {WM_COMMAND, kGo, BN_CLICKED, &MessageThunk<&TestDialog::OnGo>, "OnGo"},
-    {WM_COMMAND, kAsk, BN_CLICKED, &MessageThunk<&TestDialog::OnAsk>, "OnAsk"},
-    {WM_COMMAND, kSub, BN_CLICKED, &MessageThunk<&TestDialog::OnSub>, "OnSub"},
-    {WM_COMMAND, IDOK, BN_CLICKED, &MessageThunk<&TestDialog::OnOkButton>, "OnOkButton"},
-    {WM_COMMAND, IDCANCEL, BN_CLICKED, &MessageThunk<&TestDialog::OnCancelButton>, "OnCancelButton"},
+    {WM_SYSCOMMAND, 0, 0, &MessageThunk<&TestDialog::OnSysCommand>},
+    {WM_COMMAND, kKinds, CBN_SELCHANGE, &MessageThunk<&TestDialog::OnKind>},
+    {WM_COMMAND, kEntries, LBN_SELCHANGE, &MessageThunk<&TestDialog::OnEntry>},
+    {WM_COMMAND, kFill, BN_CLICKED, &MessageThunk<&TestDialog::OnFill>},
+    {WM_COMMAND, kGo, BN_CLICKED, &MessageThunk<&TestDialog::OnGo>},
+    {WM_COMMAND, kAsk, BN_CLICKED, &MessageThunk<&TestDialog::OnAsk>},
+    {WM_COMMAND, kSub, BN_CLICKED, &MessageThunk<&TestDialog::OnSub>},
+    {WM_COMMAND, IDOK, BN_CLICKED, &MessageThunk<&TestDialog::OnOkButton>},
+    {WM_COMMAND, IDCANCEL, BN_CLICKED, &MessageThunk<&TestDialog::OnCancelButton>},
 };
 const MessageMap TestDialog::messageMap{&CDialog::messageMap, kTestEntries, std::size(kTestEntries)};
 

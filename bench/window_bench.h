@@ -21,7 +21,7 @@
 #include "gen_categories.h"
 #include "platform/fs.h"
 #include "platform/profile.h"
-#include "platform/scripted_host.h"
+#include "support/scripted_host.h"
 #include "platform/text.h"
 #include "ui/quillmarsh_dlg.h"
 #include "ui/resource.h"

@@ -11,7 +11,16 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd -P)
 
-"$here/scripts/build.sh"
+"$here/scripts/deps.sh"
+echo "Building Quillmarsh"
+log=$(mktemp "${TMPDIR:-/tmp}/quillmarsh-build.XXXXXX")
+if ! "$here/scripts/build.sh" --target quillmarsh >"$log" 2>&1; then
+  cat "$log" >&2
+  rm -f "$log"
+  echo "The build failed." >&2
+  exit 1
+fi
+rm -f "$log"
 
 program="$here/build/quillmarsh"
 if [ ! -x "$program" ]; then
@@ -37,4 +46,5 @@ if [ ! -d "$companion" ]; then
   exit 1
 fi
 cd "$companion"
+echo "Starting Quillmarsh in $companion"
 exec "$program"

@@ -30,10 +30,6 @@ BitmapHandle DecodeBmp(std::span<const std::uint8_t> bytes);
 // open or does not decode.
 BitmapHandle LoadImageFromFile(const std::string& path);
 
-// Encodes a bitmap as an uncompressed 24-bit BMP file (for the program's own
-// pictures and for tests).
-std::vector<std::uint8_t> EncodeBmp24(const Bitmap& bitmap);
-
 // Resources embedded in the program, registered by the layer that owns them
 // (see RegisterBitmapResource) before the first load.
 void RegisterBitmapResource(int id, std::span<const std::uint8_t> bmpBytes);

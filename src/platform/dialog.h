@@ -1,7 +1,7 @@
 // The dialog library: message maps and dispatch, modal dialogs, the
 // application object, and the Host through which a dialog reaches the person
 // (message boxes and modal runs). The same code path serves the real window
-// (platform/wx) and the headless tests (platform/scripted_host.h).
+// (platform/wx) and the headless tests (tests/support/scripted_host.h).
 #pragma once
 
 #include <cstddef>

@@ -134,7 +134,8 @@ bool WriteAll(int fd, std::string_view bytes) {
 int CreateTemporaryBeside(const std::string& target, mode_t mode, std::string* tempPath) {
     static std::atomic<unsigned> counter{0};
     const std::string folder = FolderOf(target);
-    const std::string stem = "." + NameOf(target) + ".tmp-" + std::to_string(::getpid()) + "-";
+    std::string stem = ".";
+    stem.append(NameOf(target)).append(".tmp-").append(std::to_string(::getpid())).push_back('-');
     const auto clock = static_cast<unsigned long long>(
         std::chrono::steady_clock::now().time_since_epoch().count());
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -173,15 +174,6 @@ std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder) {
     std::sort(entries.begin() + 2, entries.end(),
               [](const DirEntry& a, const DirEntry& b) { return ListsBefore(a.name, b.name); });
     return entries;
-}
-
-std::optional<std::string> FindEntryNoCase(const std::string& folder, std::string_view name) {
-    if (name.empty()) return std::nullopt;
-    std::string exact = JoinPath(folder, name);
-    if (EntryExists(exact)) return exact;
-    const auto found = FirstNameNoCase(folder, name);
-    if (!found) return std::nullopt;
-    return JoinPath(folder, *found);
 }
 
 std::string ResolvePathNoCase(const std::string& path) {

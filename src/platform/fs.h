@@ -24,11 +24,6 @@ struct DirEntry {
 // what they point to. nullopt when the folder is missing or cannot be listed.
 std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder);
 
-// The entry of `folder` whose name is `name`: the exact name first, otherwise
-// the first entry in listing order that equals it without regard to case (A to
-// Z). Returns folder + "/" + the name found, or nullopt when there is none.
-std::optional<std::string> FindEntryNoCase(const std::string& folder, std::string_view name);
-
 // The path as the platform would find it: each component that does not exist
 // as spelled is replaced by the first entry of its folder that equals it
 // without regard to case. A path that exists as spelled comes back unchanged

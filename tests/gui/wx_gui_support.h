@@ -21,7 +21,7 @@
 #include "platform/dialog.h"
 #include "platform/wx/wx_app.h"
 #include "platform/wx/wx_host.h"
-#include "platform/wx/wx_testing.h"
+#include "support/wx/wx_testing.h"
 
 namespace qm::wxtest {
 

@@ -20,10 +20,12 @@
 #include "platform/dialog_template.h"
 #include "platform/wx/wx_codec.h"
 #include "platform/wx/wx_units.h"
+#include "support/bmp_encode.h"
 
 namespace qm {
 namespace {
 
+using test::EncodeBmp24;
 using wxtest::GuiHost;
 
 constexpr int kMainTemplate = 9101;

@@ -8,12 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "support/bmp_encode.h"
 #include "support/temp_dir.h"
 
 namespace qm {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using test::EncodeBmp24;
 
 struct Rgb {
     std::uint8_t r, g, b;

@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "platform/bitmap.h"
+#include "support/bmp_encode.h"
 
 namespace qm::test {
 

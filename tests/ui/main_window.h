@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/scripted_host.h"
+#include "support/scripted_host.h"
 #include "support/sim_fixture.h"
 #include "ui/quillmarsh_dlg.h"
 #include "ui/resource.h"

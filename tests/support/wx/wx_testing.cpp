@@ -1,4 +1,4 @@
-#include "platform/wx/wx_testing.h"
+#include "support/wx/wx_testing.h"
 
 #include <wx/button.h>
 #include <wx/choice.h>

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 
 #include <wx/button.h>
 #include <wx/choice.h>
@@ -140,20 +141,20 @@ DialogView* DialogView::Of(wxWindow* window) {
 
 void DialogView::CreateWidgets() {
     items_.reserve(template_.controls.size());
-    for (const ControlTemplate& spec : template_.controls) items_.push_back({&spec, nullptr});
+    for (const ControlTemplate& entry : template_.controls) items_.push_back({&entry, nullptr});
     // Group boxes first, so the controls they enclose lie above them; the
     // others in template order, which is the tab order.
     for (Item& item : items_)
-        if (item.spec->kind == ControlKind::GroupBox) item.widget = CreateWidget(*item.spec);
+        if (item.entry->kind == ControlKind::GroupBox) item.widget = CreateWidget(*item.entry);
     for (std::size_t i = 0; i < items_.size(); ++i) {
         Item& item = items_[i];
         if (item.widget != nullptr) continue;
-        item.widget = CreateWidget(*item.spec);
-        switch (item.spec->kind) {
+        item.widget = CreateWidget(*item.entry);
+        switch (item.entry->kind) {
             case ControlKind::PushButton:
             case ControlKind::DefPushButton:
                 item.widget->Bind(wxEVT_BUTTON, [this, i](wxCommandEvent&) {
-                    Send(CommandMessage(items_[i].spec->id, BN_CLICKED));
+                    Send(CommandMessage(items_[i].entry->id, BN_CLICKED));
                 });
                 break;
             case ControlKind::DropDownList:
@@ -173,21 +174,21 @@ void DialogView::CreateWidgets() {
     }
 }
 
-wxWindow* DialogView::CreateWidget(const ControlTemplate& spec) {
-    const wxPoint position(units_.X(spec.x), units_.Y(spec.y));
-    const wxSize size(units_.X(spec.x + spec.cx) - position.x, units_.Y(spec.y + spec.cy) - position.y);
-    const wxWindowID id = WidgetId(spec.id);
-    const wxString text = FromCp1252(spec.text);
-    switch (spec.kind) {
+wxWindow* DialogView::CreateWidget(const ControlTemplate& entry) {
+    const wxPoint position(units_.X(entry.x), units_.Y(entry.y));
+    const wxSize size(units_.X(entry.x + entry.cx) - position.x, units_.Y(entry.y + entry.cy) - position.y);
+    const wxWindowID id = WidgetId(entry.id);
+    const wxString text = FromCp1252(entry.text);
+    switch (entry.kind) {
         case ControlKind::PushButton:
         case ControlKind::DefPushButton: {
             auto* button = new wxButton(window_, id, text, position, size);
             FitLabel(*button, size.x);
-            if (spec.kind == ControlKind::DefPushButton) button->SetDefault();
+            if (entry.kind == ControlKind::DefPushButton) button->SetDefault();
             return button;
         }
         case ControlKind::DropDownList: {
-            const int height = std::min(size.y, units_.Y(spec.y + kDropDownBoxHeight) - position.y);
+            const int height = std::min(size.y, units_.Y(entry.y + kDropDownBoxHeight) - position.y);
             return new wxChoice(window_, id, position, wxSize(size.x, height));
         }
         case ControlKind::ListBox:
@@ -198,21 +199,21 @@ wxWindow* DialogView::CreateWidget(const ControlTemplate& spec) {
             auto* label = new wxStaticText(window_, id, text, position, size, wxST_NO_AUTORESIZE);
             // A one-line label stands centred beside the box it names.
             const int height = label->GetCharHeight();
-            if (spec.text.find('\n') == std::string::npos && height < size.y)
+            if (entry.text.find('\n') == std::string::npos && height < size.y)
                 label->SetSize(position.x, position.y + (size.y - height) / 2, size.x, height);
             return label;
         }
         case ControlKind::GroupBox:
             return new wxStaticBox(window_, id, text, position, size);
         case ControlKind::Picture: {
-            auto* picture = new PicturePanel(window_, id, position, size, spec.sunken);
-            if (spec.imageId != 0) picture->SetPicture(LoadBitmapResource(spec.imageId));
+            auto* picture = new PicturePanel(window_, id, position, size, entry.sunken);
+            if (entry.imageId != 0) picture->SetPicture(LoadBitmapResource(entry.imageId));
             return picture;
         }
         case ControlKind::IconPicture: {
             // Drawn at the desktop's icon size, from the control's corner.
             const wxBitmap image =
-                ToWxBitmap(NearestImage(LoadIconResource(spec.imageId), GetSystemMetrics(SM_CXICON)));
+                ToWxBitmap(NearestImage(LoadIconResource(entry.imageId), GetSystemMetrics(SM_CXICON)));
             return new wxStaticBitmap(window_, id, image, position, image.IsOk() ? image.GetSize() : size);
         }
     }
@@ -221,14 +222,14 @@ wxWindow* DialogView::CreateWidget(const ControlTemplate& spec) {
 
 wxWindow* DialogView::FindWidget(int id) const {
     for (const Item& item : items_)
-        if (item.spec->id == id && id != 0) return item.widget;
+        if (item.entry->id == id && id != 0) return item.widget;
     return nullptr;
 }
 
 const ControlTemplate* DialogView::FindTemplateOf(const wxWindow* widget) const {
     for (; widget != nullptr && widget != window_; widget = widget->GetParent())
         for (const Item& item : items_)
-            if (item.widget == widget) return item.spec;
+            if (item.widget == widget) return item.entry;
     return nullptr;
 }
 
@@ -245,80 +246,82 @@ void DialogView::ControlBound(CControl& control) { Attach(control); }
 void DialogView::Attach(CControl& control) {
     if (ItemOf(control) != nullptr) return;
     for (Item& item : items_) {
-        if (item.spec->id != control.GetDlgCtrlID() || item.spec->id == 0) continue;
+        if (item.entry->id != control.GetDlgCtrlID() || item.entry->id == 0) continue;
         if (item.control != nullptr) return;  // another wrapper holds this control
         item.control = &control;
+        item.mirrored = Mirrors(*item.entry, control);
         control.SetObserver(this);
-        Mirror(item);
+        Mirror(item, std::nullopt, -1);
         return;
     }
-}
-
-void DialogView::Mirror(Item& item) {
-    if (auto* list = dynamic_cast<SortedItemList*>(item.control)) {
-        if (auto* items = dynamic_cast<wxItemContainer*>(item.widget)) {
-            items->Clear();
-            wxArrayString texts;
-            for (const std::string& text : list->Items()) texts.Add(FromCp1252(text));
-            if (!texts.empty()) items->Append(texts);
-            SyncSelection(item);
-        }
-    } else if (auto* edit = dynamic_cast<CEdit*>(item.control)) {
-        if (auto* text = dynamic_cast<wxTextCtrl*>(item.widget)) text->ChangeValue(FromCp1252(edit->Text()));
-    } else if (auto* picture = dynamic_cast<CStatic*>(item.control)) {
-        // Until the program gives the picture a bitmap, the template's image stays.
-        if (auto* panel = dynamic_cast<PicturePanel*>(item.widget); panel != nullptr && picture->GetBitmap())
-            panel->SetPicture(picture->GetBitmap());
-    }
-}
-
-void DialogView::SyncSelection(Item& item) {
-    auto* list = dynamic_cast<SortedItemList*>(item.control);
-    auto* items = dynamic_cast<wxItemContainer*>(item.widget);
-    if (list == nullptr || items == nullptr) return;
-    const int selection = list->GetCurSel();
-    if (items->GetSelection() != selection) items->SetSelection(selection < 0 ? wxNOT_FOUND : selection);
 }
 
 void DialogView::ControlChanged(CControl& control, ControlChange change, int index) {
     Item* item = ItemOf(control);
     if (item == nullptr) return;
-    switch (change) {
-        case ControlChange::ItemsAdded:
-            Mirror(*item);
+    if (change == ControlChange::Focus)
+        RequestFocus(item->widget);
+    else
+        Mirror(*item, change, index);
+}
+
+bool DialogView::Mirrors(const ControlTemplate& entry, CControl& control) {
+    switch (entry.kind) {
+        case ControlKind::DropDownList:
+        case ControlKind::ListBox:
+            return dynamic_cast<SortedItemList*>(&control) != nullptr;
+        case ControlKind::Edit:
+            return dynamic_cast<CEdit*>(&control) != nullptr;
+        case ControlKind::Picture:
+            return dynamic_cast<CStatic*>(&control) != nullptr;
+        default:
+            return false;
+    }
+}
+
+void DialogView::Mirror(Item& item, std::optional<ControlChange> change, int index) {
+    if (!item.mirrored) return;
+    switch (item.entry->kind) {
+        case ControlKind::DropDownList:
+        case ControlKind::ListBox:
+            MirrorList(static_cast<SortedItemList&>(*item.control), static_cast<wxControlWithItems&>(*item.widget),
+                       change, index);
             return;
-        case ControlChange::Reset:
-        case ControlChange::ItemInserted:
-        case ControlChange::Selection: {
-            auto* list = dynamic_cast<SortedItemList*>(item->control);
-            auto* items = dynamic_cast<wxItemContainer*>(item->widget);
-            if (list == nullptr || items == nullptr) return;
-            if (change == ControlChange::Reset) {
-                items->Clear();
-            } else if (change == ControlChange::ItemInserted) {
-                if (index < 0 || static_cast<unsigned>(index) > items->GetCount() ||
-                    items->GetCount() + 1 != static_cast<unsigned>(list->GetCount())) {
-                    Mirror(*item);
-                    return;
-                }
-                items->Insert(FromCp1252(list->GetItemText(index)), static_cast<unsigned>(index));
-            }
-            SyncSelection(*item);
+        case ControlKind::Edit:
+            if (typing_ != &item)
+                static_cast<wxTextCtrl&>(*item.widget)
+                    .ChangeValue(FromCp1252(static_cast<CEdit&>(*item.control).Text()));
+            return;
+        case ControlKind::Picture: {
+            const BitmapHandle& bitmap = static_cast<CStatic&>(*item.control).GetBitmap();
+            // Until the program gives the picture a bitmap, the template's image stays.
+            if (change || bitmap) static_cast<PicturePanel&>(*item.widget).SetPicture(bitmap);
             return;
         }
-        case ControlChange::Text:
-            if (typing_ == item) return;
-            if (auto* edit = dynamic_cast<CEdit*>(item->control))
-                if (auto* text = dynamic_cast<wxTextCtrl*>(item->widget)) text->ChangeValue(FromCp1252(edit->Text()));
-            return;
-        case ControlChange::Image:
-            if (auto* picture = dynamic_cast<CStatic*>(item->control))
-                if (auto* panel = dynamic_cast<PicturePanel*>(item->widget)) panel->SetPicture(picture->GetBitmap());
-            return;
-        case ControlChange::Focus:
-            RequestFocus(item->widget);
+        default:
             return;
     }
+}
+
+void DialogView::MirrorList(const SortedItemList& list, wxControlWithItems& widget, std::optional<ControlChange> change,
+                            int index) {
+    if (change == ControlChange::Reset) {
+        widget.Clear();
+    } else if (change == ControlChange::ItemInserted && index >= 0 &&
+               static_cast<unsigned>(index) <= widget.GetCount() &&
+               widget.GetCount() + 1 == static_cast<unsigned>(list.GetCount())) {
+        widget.Insert(FromCp1252(list.GetItemText(index)), static_cast<unsigned>(index));
+    } else if (change != ControlChange::Selection) {
+        // Everything else (the first mirror, several items added, an insertion
+        // the widget cannot follow) copies the whole list.
+        widget.Clear();
+        wxArrayString texts;
+        texts.reserve(list.Items().size());
+        for (const std::string& text : list.Items()) texts.Add(FromCp1252(text));
+        if (!texts.empty()) widget.Append(texts);
+    }
+    const int selection = list.GetCurSel();
+    if (widget.GetSelection() != selection) widget.SetSelection(selection < 0 ? wxNOT_FOUND : selection);
 }
 
 void DialogView::RequestFocus(wxWindow* widget) {
@@ -330,14 +333,14 @@ void DialogView::RequestFocus(wxWindow* widget) {
 
 void DialogView::Run(bool focusFirstTabStop) {
     for (const Item& item : items_)
-        if (item.spec->id != 0)
-            if (CControl* control = dialog_.FindControl(item.spec->id)) Attach(*control);
+        if (item.entry->id != 0)
+            if (CControl* control = dialog_.FindControl(item.entry->id)) Attach(*control);
     IconChanged();
     if (dialog_.HasEnded()) return;
 
     if (focusFirstTabStop) {
         const auto first = std::find_if(items_.begin(), items_.end(), [](const Item& item) {
-            return item.spec->tabStop && item.widget->IsEnabled() && item.widget->CanAcceptFocus();
+            return item.entry->tabStop && item.widget->IsEnabled() && item.widget->CanAcceptFocus();
         });
         if (first != items_.end()) RequestFocus(first->widget);
     }
@@ -378,22 +381,20 @@ void DialogView::Send(const Message& message) {
 
 void DialogView::OnPicked(const Item& item, int index) {
     if (dialog_.HasEnded()) return;
-    if (auto* list = dynamic_cast<SortedItemList*>(item.control)) list->SetCurSel(index);
-    Send(CommandMessage(item.spec->id, item.spec->kind == ControlKind::ListBox ? LBN_SELCHANGE : CBN_SELCHANGE));
+    if (item.mirrored) static_cast<SortedItemList&>(*item.control).SetCurSel(index);
+    Send(CommandMessage(item.entry->id, item.entry->kind == ControlKind::ListBox ? LBN_SELCHANGE : CBN_SELCHANGE));
 }
 
 void DialogView::OnTyped(Item& item) {
-    auto* edit = dynamic_cast<CEdit*>(item.control);
-    auto* text = dynamic_cast<wxTextCtrl*>(item.widget);
-    if (edit == nullptr || text == nullptr) return;
+    if (!item.mirrored) return;
     typing_ = &item;
-    edit->SetWindowText(ToCp1252(text->GetValue()));
+    static_cast<CEdit&>(*item.control).SetWindowText(ToCp1252(static_cast<wxTextCtrl&>(*item.widget).GetValue()));
     typing_ = nullptr;
 }
 
 int DialogView::DefaultCommandId() const {
     for (const Item& item : items_)
-        if (item.spec->kind == ControlKind::DefPushButton) return item.spec->id;
+        if (item.entry->kind == ControlKind::DefPushButton) return item.entry->id;
     return IDOK;
 }
 
@@ -405,8 +406,8 @@ void DialogView::OnKey(wxKeyEvent& event) {
             // command (the default push button's, or IDOK).
             const wxWindow* origin = dynamic_cast<wxWindow*>(event.GetEventObject());
             if (origin == nullptr || origin == window_) origin = wxWindow::FindFocus();
-            const ControlTemplate* spec = FindTemplateOf(origin);
-            Send(CommandMessage(spec != nullptr && IsPushButton(spec->kind) ? spec->id : DefaultCommandId(), BN_CLICKED));
+            const ControlTemplate* entry = FindTemplateOf(origin);
+            Send(CommandMessage(entry != nullptr && IsPushButton(entry->kind) ? entry->id : DefaultCommandId(), BN_CLICKED));
             return;
         }
         case WXK_ESCAPE:
@@ -425,8 +426,8 @@ void DialogView::OnCloseBox(wxCloseEvent& event) {
 
 void DialogView::OnContextMenu(wxContextMenuEvent& event) {
     auto* origin = dynamic_cast<wxWindow*>(event.GetEventObject());
-    const ControlTemplate* spec = FindTemplateOf(origin);
-    if (origin != window_ && (spec == nullptr || !IsBackground(spec->kind))) {
+    const ControlTemplate* entry = FindTemplateOf(origin);
+    if (origin != window_ && (entry == nullptr || !IsBackground(entry->kind))) {
         event.Skip();
         return;
     }

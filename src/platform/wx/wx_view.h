@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include <wx/dialog.h>
@@ -13,6 +14,7 @@
 #include "platform/wx/wx_units.h"
 
 class wxContextMenuEvent;
+class wxControlWithItems;
 class wxCloseEvent;
 class wxKeyEvent;
 
@@ -49,8 +51,6 @@ public:
 
     wxDialog& Window() const;
     CDialog& Dialog() const { return dialog_; }
-    const DialogTemplate& Template() const { return template_; }
-    const DialogUnits& Units() const { return units_; }
 
     // The widget of control `id` (the first in template order), or null.
     wxWindow* FindWidget(int id) const;
@@ -73,17 +73,23 @@ public:
 private:
     class ViewWindow;
     struct Item {
-        const ControlTemplate* spec;
+        const ControlTemplate* entry;  // the control's template entry
         wxWindow* widget;
         CControl* control = nullptr;  // the wrapper bound to it, once bound
+        bool mirrored = false;        // the wrapper is of the kind the widget shows
     };
 
     void CreateWidgets();
-    wxWindow* CreateWidget(const ControlTemplate& spec);
+    wxWindow* CreateWidget(const ControlTemplate& entry);
     Item* ItemOf(const CControl& control);
     void Attach(CControl& control);
-    void Mirror(Item& item);
-    void SyncSelection(Item& item);
+    // Whether a wrapper of `control`'s class can stand for a control of the
+    // entry's kind (only those are mirrored).
+    static bool Mirrors(const ControlTemplate& entry, CControl& control);
+    // Shows `change` of the item's control in its widget; no change: all of it.
+    void Mirror(Item& item, std::optional<ControlChange> change, int index);
+    static void MirrorList(const SortedItemList& list, wxControlWithItems& widget,
+                           std::optional<ControlChange> change, int index);
     void ControlChanged(CControl& control, ControlChange change, int index) override;
     void RequestFocus(wxWindow* widget);
     int DefaultCommandId() const;

@@ -33,8 +33,8 @@ int FocusedControlId(wxDialog& window) {
     const DialogView* view = DialogView::Of(&window);
     const wxWindow* focus = wxWindow::FindFocus();
     if (view == nullptr || !IsInside(focus, window)) return 0;
-    const ControlTemplate* spec = view->FindTemplateOf(focus);
-    return spec != nullptr ? spec->id : 0;
+    const ControlTemplate* entry = view->FindTemplateOf(focus);
+    return entry != nullptr ? entry->id : 0;
 }
 
 std::vector<std::string> ShownItems(wxDialog& window, int id) {

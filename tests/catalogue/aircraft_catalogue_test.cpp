@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/profile.h"
+#include "support/fresh_store.h"
 #include "support/temp_dir.h"
 
 namespace qm {
@@ -42,9 +43,8 @@ std::string Section(int n, std::string_view title, std::string_view manufacturer
 
 // A temporary simulator root with its aircraft folder, and the catalogue and
 // manufacturer list a scan fills.
-class CatalogueTest : public ::testing::Test {
+class CatalogueTest : public test::FreshStoreTest {
 protected:
-    void SetUp() override { ForgetCachedProfiles(); }
 
     std::string Root() const { return root_.Path(); }
     std::string Aircraft() const { return AircraftFolderOf(Root()); }
@@ -342,8 +342,8 @@ TEST_F(CatalogueTest, RescanAfterAFolderIsDeleted) {
 TEST_F(CatalogueTest, RescanAfterAFileChanged) {
     Cfg("Piper", Section(0, "Cub", "Piper"));
     Scan();
-    Cfg("Piper", Section(0, "Super Cub", "Piper") + Section(1, "Pawnee", "Piper"));
-    ForgetCachedProfiles();  // rewritten within the same second
+    test::ChangeFileBehindStore(Aircraft() + "/Piper/aircraft.cfg",
+                                Section(0, "Super Cub", "Piper") + Section(1, "Pawnee", "Piper"));
     Scan();
     EXPECT_EQ(Titles(), (std::vector<std::string>{"Super Cub", "Pawnee"}));
 }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/profile.h"
+#include "support/fresh_store.h"
 #include "support/sim_fixture.h"
 #include "support/temp_dir.h"
 
@@ -18,9 +18,8 @@ namespace {
 using test::CrlfLines;
 using Lines = std::vector<std::string>;
 
-class CategoryFileTest : public ::testing::Test {
+class CategoryFileTest : public test::FreshStoreTest {
 protected:
-    void SetUp() override { ForgetCachedProfiles(); }
     void Write(const Lines& lines) { test::WriteFile(path_, CrlfLines(lines)); }
     void WriteBytes(std::string_view bytes) { test::WriteFile(path_, bytes); }
     std::string Bytes() const { return test::ReadFile(path_); }

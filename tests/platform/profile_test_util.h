@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/profile.h"
+#include "support/fresh_store.h"
 #include "support/temp_dir.h"
 
 namespace qm::test {
@@ -52,12 +53,8 @@ inline std::string Utf16(std::string_view utf8, bool bigEndian) {
     return out;
 }
 
-// Every test starts from a store that knows no file.
-class ProfileTest : public ::testing::Test {
+class ProfileTest : public FreshStoreTest {
 protected:
-    void SetUp() override { ForgetCachedProfiles(); }
-    void TearDown() override { ForgetCachedProfiles(); }
-
     std::string Get(std::string_view section, std::string_view key, std::size_t size = 999) {
         return GetPrivateProfileStringA(section, key, UndefinedMarker, size, path_);
     }

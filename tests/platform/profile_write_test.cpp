@@ -218,9 +218,9 @@ protected:
         if (GetParam() != Start::NoFile) WriteFile(path_, StartBytes(GetParam()));
     }
 
-    // Reads through a fresh store and by parsing the saved bytes.
+    // Reads as the program's next start would, and by parsing the saved bytes.
     void ExpectReadsBack(const std::string& section, const std::string& key, const std::string& expected) {
-        ForgetCachedProfiles();
+        RestartStore();
         EXPECT_EQ(Get(section, key), expected) << "section [" << section << "] key [" << key << "]";
         const profile::ProfileFile parsed(ReadFile(path_));
         std::string s, k;

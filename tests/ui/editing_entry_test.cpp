@@ -101,8 +101,7 @@ TEST_F(SelectionChangeTest, ALineWhoseEntryIsGoneSetsTheBoxAndKeepsThePicture) {
     const BitmapHandle before = Picture();
     ASSERT_NE(before, nullptr);
     // Another program rewrites the file while the list still shows "One".
-    sim.WriteCategories(CrlfLines(Join({{"[Hangar]"}, EntryLines(0, "T0", "", "Zero")})));
-    ForgetCachedProfiles();
+    ChangeFileBehindStore(sim.CategoryFile(), CrlfLines(Join({{"[Hangar]"}, EntryLines(0, "T0", "", "Zero")})));
 
     SelectLine("One");
 

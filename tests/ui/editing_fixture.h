@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/profile.h"
+#include "support/fresh_store.h"
 #include "ui/main_window.h"
 
 namespace qm {
@@ -60,10 +61,9 @@ inline ScriptedHost::Box Refusal(std::string_view text) {
     return {std::string(text), "Error", MB_ICONINFORMATION, IDOK};
 }
 
-class EditingTest : public ::testing::Test {
+class EditingTest : public FreshStoreTest {
 protected:
     EditingTest() {
-        ForgetCachedProfiles();
         sim.AddAircraft("C172", {kRed.livery, kBlue.livery});
         sim.AddAircraft("Beaver", {kFloats.livery});
         sim.AddAircraft("Odd", {kMystery.livery});

@@ -161,8 +161,7 @@ TEST_F(RemoveTest, ALineWhoseEntryIsGoneDoesNothing) {
     // Another program removes Q while the list still shows it.
     const std::vector<std::string> changed =
         Join({{"[Fleet]"}, EntryLines(0, "TP", "/p.bmp", "P"), EntryLines(1, "TR", "/r.bmp", "R")});
-    sim.WriteCategories(CrlfLines(changed));
-    ForgetCachedProfiles();
+    ChangeFileBehindStore(sim.CategoryFile(), CrlfLines(changed));
 
     Click(IDC_REMOVE);
 

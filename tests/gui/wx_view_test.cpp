@@ -11,6 +11,7 @@
 #include <wx/button.h>
 #include <wx/dialog.h>
 #include <wx/iconbndl.h>
+#include <wx/settings.h>
 #include <wx/statbmp.h>
 
 #include "gui/wx_gui_support.h"
@@ -634,30 +635,49 @@ TEST(WxView, DialogsThatCannotOrNeedNotShowOpenNoWindow) {
 
 // ---- Geometry ---------------------------------------------------------------------
 
-TEST(WxDialogUnits, FollowTheEightPointFontsBaseUnits) {
+TEST(WxDialogUnits, AQuarterOfTheAverageLetterAcrossAndAnEighthOfTheFontsHeightDown) {
     struct Case {
-        double scale;
+        int baseX, baseY;
         int units;
-        int x;
-        int y;
+        int x, y;
     };
     const Case cases[] = {
-        {1.0, 4, 6, 7}, {1.0, 8, 12, 13}, {1.0, 293, 440, 476}, {1.0, 505, 758, 821},
-        {1.0, 1, 2, 2}, {2.0, 8, 24, 26},  {1.25, 8, 15, 16},
+        {6, 13, 4, 6, 7},      {6, 13, 8, 12, 13},   {6, 13, 293, 440, 476}, {6, 13, 505, 758, 821},
+        {6, 13, 1, 2, 2},      {6, 13, 0, 0, 0},     {7, 15, 2, 4, 4},       {9, 20, 8, 18, 20},
+        {9, 20, 505, 1136, 1263}, {12, 26, 293, 879, 952},
     };
     for (const Case& c : cases) {
-        const DialogUnits units(c.scale);
-        EXPECT_EQ(units.X(c.units), c.x) << c.units << " at " << c.scale;
-        EXPECT_EQ(units.Y(c.units), c.y) << c.units << " at " << c.scale;
+        const DialogUnits units(c.baseX, c.baseY);
+        EXPECT_EQ(units.X(c.units), c.x) << c.units << " units at " << c.baseX << " x " << c.baseY;
+        EXPECT_EQ(units.Y(c.units), c.y) << c.units << " units at " << c.baseX << " x " << c.baseY;
     }
+}
+
+// The units are measured from the window's own font, as the toolkit's
+// ConvertDialogToPixels measures them, and grow with it.
+TEST(WxDialogUnits, AreMeasuredFromTheWindowsFont) {
+    wxDialog window(nullptr, wxID_ANY, "units");
+    window.SetFont(DialogFont(8));
+    const DialogUnits small = DialogUnits::Of(window);
+    EXPECT_EQ(window.GetFont().GetPointSize(), 8);
+    EXPECT_EQ(window.GetFont().GetFamily(), wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT).GetFamily());
+    for (const int n : {1, 4, 7, 8, 13, 203, 293, 505}) {
+        const wxPoint pixels = window.ConvertDialogToPixels(wxPoint(n, n));
+        EXPECT_EQ(small.X(n), pixels.x) << n;
+        EXPECT_EQ(small.Y(n), pixels.y) << n;
+    }
+    window.SetFont(DialogFont(16));
+    const DialogUnits large = DialogUnits::Of(window);
+    EXPECT_NEAR(large.X(1000), 2 * small.X(1000), small.X(1000) / 5);
+    EXPECT_NEAR(large.Y(1000), 2 * small.Y(1000), small.Y(1000) / 5);
 }
 
 TEST(WxView, TheMainWindowsSizeFitsA1280By1024ScreenAndControlsKeepTheirPlace) {
     RegisterTestResources();
     GuiHost gui;
     CDialog tall(kTallTemplate, nullptr);
-    const DialogUnits units = DialogUnits::ForScreen();
     gui.Then([&](wxDialog& window, CDialog& d) {
+        const DialogUnits units = DialogUnits::Of(window);
         EXPECT_EQ(window.GetClientSize(), wxSize(units.X(293), units.Y(505)));
         const Rect client = d.GetClientRect();
         EXPECT_EQ(client.Width(), units.X(293));
@@ -669,18 +689,18 @@ TEST(WxView, TheMainWindowsSizeFitsA1280By1024ScreenAndControlsKeepTheirPlace) {
         const wxRect place(units.X(45), units.Y(101), units.X(248) - units.X(45), units.Y(241) - units.Y(101));
         EXPECT_EQ(picture->GetRect(), place);
         // A 300 x 224 picture shows whole inside the sunken edge.
-        EXPECT_GE(picture->GetClientSize().x, 300 * units.Scale() - 1);
-        EXPECT_GE(picture->GetClientSize().y, 224 * units.Scale() - 1);
+        EXPECT_GE(picture->GetClientSize().x, 300);
+        EXPECT_GE(picture->GetClientSize().y, 224);
+
+        // At the default font the window, with a title bar, fits a 1280 x 1024 screen.
+        EXPECT_LE(window.GetSize().x, 1280);
+        EXPECT_LE(window.GetSize().y + 60, 1024);
 
         window.SetClientSize(window.GetClientSize() + wxSize(100, 50));
         EXPECT_EQ(picture->GetRect(), place);
         wxtest::ClickButton(window, IDOK);
     });
     EXPECT_EQ(tall.DoModal(), IDOK);
-    // At 96 dpi the window with a title bar fits a 1280 x 1024 screen.
-    const DialogUnits at96(1.0);
-    EXPECT_LE(at96.X(293), 1280);
-    EXPECT_LE(at96.Y(505) + 60, 1024);
 }
 
 }  // namespace

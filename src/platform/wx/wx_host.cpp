@@ -64,7 +64,7 @@ std::intptr_t WxHost::RunModal(CDialog& dialog) {
     wxWindow* parent = dialog.Parent() != nullptr ? WindowOf(*dialog.Parent()) : nullptr;
     if (parent == nullptr) parent = TopWindow();
 
-    DialogView view(*this, dialog, *dialogTemplate, parent, DialogUnits::ForScreen());
+    DialogView view(*this, dialog, *dialogTemplate, parent);
     running_.push_back(&view);
     dialog.BeginModalRun(&view);
     const bool focusFirstTabStop = dialog.InitDialogForRun();

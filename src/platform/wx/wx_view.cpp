@@ -37,17 +37,11 @@ wxWindowID WidgetId(int id) {
     return free ? id : wxID_ANY;
 }
 
-// The toolkit's theme pads a button's label more than the platform does
-// (the label may run into that padding, not beyond the edge): a label that
-// would not fit within a small margin gets a smaller font, down to 6 points.
-void FitLabel(wxButton& button, int width) {
-    constexpr int kMargin = 8;
-    const wxString text = wxControl::RemoveMnemonics(button.GetLabel());
-    wxFont font = button.GetFont();
-    while (button.GetTextExtent(text).x + kMargin > width && font.GetPointSize() > 6) {
-        font.SetPointSize(font.GetPointSize() - 1);
-        button.SetFont(font);
-    }
+// Gives `window` (and the widgets made in it later) the template's font, and
+// answers that font's dialog units.
+DialogUnits UseDialogFont(wxWindow& window, int pointSize) {
+    window.SetFont(DialogFont(pointSize));
+    return DialogUnits::Of(window);
 }
 
 bool IsPushButton(ControlKind kind) { return kind == ControlKind::PushButton || kind == ControlKind::DefPushButton; }
@@ -106,18 +100,14 @@ private:
 };
 }  // namespace
 
-DialogView::DialogView(WxHost& host, CDialog& dialog, const DialogTemplate& dialogTemplate, wxWindow* parent,
-                       const DialogUnits& units)
-    : host_(host), dialog_(dialog), template_(dialogTemplate), units_(units),
-      window_(new ViewWindow(*this, parent, dialogTemplate)) {
+DialogView::DialogView(WxHost& host, CDialog& dialog, const DialogTemplate& dialogTemplate, wxWindow* parent)
+    : host_(host), dialog_(dialog), template_(dialogTemplate), window_(new ViewWindow(*this, parent, dialogTemplate)),
+      units_(UseDialogFont(*window_, dialogTemplate.pointSize)) {
     // The dialog's own commands decide how it ends; the toolkit's default
     // buttons and keys never end the run by themselves.
     window_->SetEscapeId(wxID_NONE);
     window_->SetAffirmativeId(wxID_NONE);
 
-    wxFont font = window_->GetFont();
-    font.SetPointSize(dialogTemplate.pointSize > 0 ? dialogTemplate.pointSize : 8);
-    window_->SetFont(font);
     CreateWidgets();
     window_->SetClientSize(units_.X(dialogTemplate.cx), units_.Y(dialogTemplate.cy));
 
@@ -183,7 +173,6 @@ wxWindow* DialogView::CreateWidget(const ControlTemplate& entry) {
         case ControlKind::PushButton:
         case ControlKind::DefPushButton: {
             auto* button = new wxButton(window_, id, text, position, size);
-            FitLabel(*button, size.x);
             if (entry.kind == ControlKind::DefPushButton) button->SetDefault();
             return button;
         }

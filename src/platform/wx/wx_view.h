@@ -39,9 +39,9 @@ private:
 
 class DialogView final : public WindowPeer, private ControlObserver {
 public:
-    // Builds the window (hidden) and its widgets; `parent` may be null.
-    DialogView(WxHost& host, CDialog& dialog, const DialogTemplate& dialogTemplate, wxWindow* parent,
-               const DialogUnits& units);
+    // Builds the window (hidden) and its widgets in the template's font, its
+    // geometry in that font's dialog units; `parent` may be null.
+    DialogView(WxHost& host, CDialog& dialog, const DialogTemplate& dialogTemplate, wxWindow* parent);
     ~DialogView() override;  // detaches the controls and destroys the window
     DialogView(const DialogView&) = delete;
     DialogView& operator=(const DialogView&) = delete;
@@ -105,8 +105,8 @@ private:
     WxHost& host_;
     CDialog& dialog_;
     const DialogTemplate& template_;
-    DialogUnits units_;
     ViewWindow* window_;
+    DialogUnits units_;  // of the window's font
     std::vector<Item> items_;  // template order
     const Item* typing_ = nullptr;  // the edit whose typing is being passed on
     wxWindow* focus_ = nullptr;     // the focus the dialog asked for

@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
 
     // Entry 5,000 is made to name the catalogue's first aircraft, so that
     // "Update" finds it and writes.
-    const std::string updatedTitle = dialog.Catalogue()[0].title.Str();
+    const std::string updatedTitle(dialog.Catalogue()[0].title);
     sim.categoryBytes = WithValue(sim.categoryBytes, "aircraft5000.title", updatedTitle);
     sim.RestoreCategoryFile();
     const std::string firstLine = ValueIn(sim.categoryBytes, kBigCategory, "aircraft0.displayName");

@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
 
     // ---- Model and variation lists ----
     std::map<std::string, int, std::less<>> perManufacturer;
-    for (const AircraftRecord& record : catalogue.Records()) ++perManufacturer[record.manufacturer.Str()];
+    for (const AircraftRecord& record : catalogue.Records()) ++perManufacturer[std::string(record.manufacturer)];
     const auto busiest = std::max_element(perManufacturer.begin(), perManufacturer.end(),
                                           [](const auto& a, const auto& b) { return a.second < b.second; });
     const int manufacturerIndex = dialog.ManufacturerList().FindStringExact(-1, busiest->first);

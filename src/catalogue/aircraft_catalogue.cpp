@@ -1,42 +1,35 @@
 #include "catalogue/aircraft_catalogue.h"
 
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
 #include <optional>
 
 #include "platform/fs.h"
 #include "platform/profile.h"
+#include "platform/text.h"
 
 namespace qm {
 
 namespace {
 
-// Every key of an aircraft.cfg is read into a buffer of this size, so at most
-// 98 characters of a value reach a record.
-constexpr std::size_t kValueBufferSize = 99;
+namespace fs = std::filesystem;
 
 constexpr std::string_view kConfigName = "aircraft.cfg";
 constexpr std::string_view kThumbnailName = "thumbnail.bmp";
-
-// The value of `key` in `section`, or nullopt when the key is missing (the
-// read returned the marker, which a stored "<UNDEFINED>" also does).
-std::optional<std::string> ReadValue(const std::string& section, std::string_view key,
-                                     const std::string& cfgPath) {
-    std::string value = GetPrivateProfileStringA(section, key, UndefinedMarker, kValueBufferSize, cfgPath);
-    if (value == UndefinedMarker) return std::nullopt;
-    return value;
-}
 
 // The thumbnail of a section whose "texture" value is `texture`: the file
 // "<entryFolder>/texture[.<value>]/thumbnail.bmp" as found on disk, whatever
 // the case of its names. Empty when it does not open, or when its path does
 // not fit the record (a cut path would name another file; finding names in
 // another case keeps the length).
-std::string FindThumbnail(const std::string& entryFolder, std::string_view texture) {
-    std::string path;
-    path.reserve(entryFolder.size() + texture.size() + 24);
-    path.append(entryFolder).append("/texture");
-    if (!texture.empty()) path.append(".").append(texture);
-    path.append("/").append(kThumbnailName);
-    if (path.size() > decltype(AircraftRecord::thumbnailPath)::Capacity()) return {};
+std::string FindThumbnail(const fs::path& entryFolder, std::string_view texture) {
+    std::string textureFolder = "texture";
+    if (!texture.empty()) textureFolder.append(".").append(texture);
+    // The folder name starts with "texture", never with a separator, so the
+    // join is the entry folder, one separator and the two names.
+    std::string path = (entryFolder / textureFolder / kThumbnailName).string();
+    if (path.size() > AircraftCatalogue::kMaxPathSize) return {};
     // The spelling of the file is nearly always the one opened; only when it
     // does not open are the names looked for in another case.
     if (FileOpensForReading(path)) return path;
@@ -52,47 +45,71 @@ void AddManufacturer(std::string_view manufacturer, CComboBox& manufacturers) {
 // Appends the records of the aircraft.cfg at `cfgPath`, which lies in
 // `entryFolder` ("<aircraft folder>/<entry name>"; thumbnails are looked for
 // below it).
-void ReadRecords(const std::string& cfgPath, const std::string& entryFolder, AircraftCatalogue& catalogue,
+void ReadRecords(const std::string& cfgPath, const fs::path& entryFolder, AircraftCatalogue& catalogue,
                  CComboBox& manufacturers) {
     for (int n = 0;; ++n) {
         const std::string section = NumberedKey("fltsim.", n, "");
-        std::optional<std::string> title = ReadValue(section, "title", cfgPath);
+        // Every key is read with kShortTextSize: at most 98 characters of a
+        // value reach a record.
+        const auto read = [&](std::string_view key) {
+            return ReadProfileValue(section, key, kShortTextSize, cfgPath);
+        };
+        std::optional<std::string> title = read("title");
         if (!title) return;  // the first section without a title ends the file
 
-        std::optional<std::string> manufacturer = ReadValue(section, "ui_manufacturer", cfgPath);
+        std::optional<std::string> manufacturer = read("ui_manufacturer");
         if (!manufacturer) continue;
         // Listed before the model and variation are read: a section skipped
         // for lack of them still lists its manufacturer.
         AddManufacturer(*manufacturer, manufacturers);
 
-        std::optional<std::string> model = ReadValue(section, "ui_type", cfgPath);
+        std::optional<std::string> model = read("ui_type");
         if (!model) continue;
-        std::optional<std::string> variation = ReadValue(section, "ui_variation", cfgPath);
+        std::optional<std::string> variation = read("ui_variation");
         if (!variation) continue;
 
         std::string thumbnail;
-        if (std::optional<std::string> texture = ReadValue(section, "texture", cfgPath))
+        if (std::optional<std::string> texture = read("texture"))
             thumbnail = FindThumbnail(entryFolder, *texture);
 
-        AircraftRecord& record = catalogue.Append();
-        record.title = *title;
-        record.manufacturer = *manufacturer;
-        record.model = *model;
-        record.variation = *variation;
-        record.thumbnailPath = thumbnail;
+        catalogue.Append(*title, *manufacturer, *model, *variation, thumbnail);
     }
-}
-
-std::string EntryFolder(const std::string& aircraftFolder, std::string_view entryName) {
-    std::string folder;
-    folder.reserve(aircraftFolder.size() + 1 + entryName.size());
-    folder.append(aircraftFolder).append("/").append(entryName);
-    return folder;
 }
 
 }  // namespace
 
-AircraftCatalogue::AircraftCatalogue() { records_.reserve(kInitialCapacity); }
+void AircraftCatalogue::Reset() {
+    records_.clear();
+    blocks_.clear();
+    blockUsed_ = kBlockSize;
+    textBytes_ = 0;
+}
+
+std::string_view AircraftCatalogue::Keep(std::string_view text) {
+    if (text.empty()) return {};
+    char* at = blocks_.back().get() + blockUsed_;
+    std::memcpy(at, text.data(), text.size());
+    blockUsed_ += text.size();
+    textBytes_ += text.size();
+    return {at, text.size()};
+}
+
+const AircraftRecord& AircraftCatalogue::Append(std::string_view title, std::string_view manufacturer,
+                                                std::string_view model, std::string_view variation,
+                                                std::string_view thumbnailPath) {
+    const std::string_view texts[] = {
+        title.substr(0, kMaxValueSize), manufacturer.substr(0, kMaxValueSize), model.substr(0, kMaxValueSize),
+        variation.substr(0, kMaxValueSize), thumbnailPath.substr(0, kMaxPathSize)};
+    std::size_t size = 0;
+    for (const std::string_view text : texts) size += text.size();
+    if (kBlockSize - blockUsed_ < size) {
+        // A fresh block; its pages are touched only as texts fill them.
+        blocks_.push_back(std::make_unique_for_overwrite<char[]>(kBlockSize));
+        blockUsed_ = 0;
+    }
+    records_.push_back({Keep(texts[0]), Keep(texts[1]), Keep(texts[2]), Keep(texts[3]), Keep(texts[4])});
+    return records_.back();
+}
 
 int AircraftCatalogue::FindRecordBySelection(std::string_view manufacturer, std::string_view model,
                                              std::string_view variation) const {
@@ -107,10 +124,13 @@ int AircraftCatalogue::FindRecordBySelection(std::string_view manufacturer, std:
 
 int AircraftCatalogue::FindRecordByTitle(std::string_view title) const {
     for (int i = 0; i < Count(); ++i)
-        if ((*this)[i].title.View() == title) return i;
+        if ((*this)[i].title == title) return i;
     return -1;
 }
 
+// Formatted as the plain text "<root>/Aircraft", not joined: a root ending in
+// a separator keeps it ("/FS9//Aircraft", where a std::filesystem join gives
+// "/FS9/Aircraft"), and an empty root gives "/Aircraft" (a join: "Aircraft").
 std::string AircraftFolderOf(std::string_view simulatorRoot) {
     std::string folder(simulatorRoot);
     folder.append("/Aircraft");
@@ -119,14 +139,13 @@ std::string AircraftFolderOf(std::string_view simulatorRoot) {
 
 void ReadAircraftCfg(const std::string& aircraftFolder, std::string_view entryName, AircraftCatalogue& catalogue,
                      CComboBox& manufacturers) {
-    const std::string entryFolder = EntryFolder(aircraftFolder, entryName);
+    // An entry name is one component of a directory listing ("." and ".."
+    // included), so the join is the folder, one separator and the name.
+    const fs::path entryFolder = fs::path(aircraftFolder) / entryName;
     // The store finds the file whatever the case of its name, and reads a
     // missing one (or a folder of that name) as a file without sections, so
     // an entry without an aircraft.cfg yields nothing without a test of its own.
-    std::string cfgPath;
-    cfgPath.reserve(entryFolder.size() + 1 + kConfigName.size());
-    cfgPath.append(entryFolder).append("/").append(kConfigName);
-    ReadRecords(cfgPath, entryFolder, catalogue, manufacturers);
+    ReadRecords((entryFolder / kConfigName).string(), entryFolder, catalogue, manufacturers);
 }
 
 void ScanAircraftFolder(const std::string& aircraftFolder, AircraftCatalogue& catalogue,

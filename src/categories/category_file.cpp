@@ -18,13 +18,6 @@ std::string TitleKey(int n) { return NumberedKey("aircraft", n, ".title"); }
 std::string ThumbnailKey(int n) { return NumberedKey("aircraft", n, ".thumbnail"); }
 std::string DisplayNameKey(int n) { return NumberedKey("aircraft", n, ".displayName"); }
 
-std::optional<std::string> ReadCategoryValue(const std::string& path, std::string_view category,
-                                             std::string_view key, std::size_t size) {
-    std::string value = GetPrivateProfileStringA(category, key, UndefinedMarker, size, path);
-    if (value == UndefinedMarker) return std::nullopt;
-    return value;
-}
-
 std::vector<std::string> ReadCategoryNames(const std::string& path) {
     return GetPrivateProfileSectionNamesA(path);
 }
@@ -34,9 +27,9 @@ std::vector<CategoryEntry> ReadCategoryEntries(const std::string& path, std::str
     if (category.empty()) return entries;
     for (int n = 0;; ++n) {
         std::optional<std::string> displayName =
-            ReadCategoryValue(path, category, DisplayNameKey(n), kNameReadSize);
+            ReadProfileValue(category, DisplayNameKey(n), kShortTextSize, path);
         if (!displayName) break;
-        std::string title = GetPrivateProfileStringA(category, TitleKey(n), UndefinedMarker, kNameReadSize, path);
+        std::string title = GetPrivateProfileStringA(category, TitleKey(n), UndefinedMarker, kShortTextSize, path);
         entries.push_back({std::move(*displayName), std::move(title)});
     }
     return entries;
@@ -46,7 +39,7 @@ int FindEntryByDisplayName(const std::string& path, std::string_view category,
                            std::string_view displayName) {
     for (int n = 0;; ++n) {
         const std::optional<std::string> stored =
-            ReadCategoryValue(path, category, DisplayNameKey(n), kNameReadSize);
+            ReadProfileValue(category, DisplayNameKey(n), kShortTextSize, path);
         if (!stored) return -1;
         if (*stored == displayName) return n;
     }
@@ -54,12 +47,12 @@ int FindEntryByDisplayName(const std::string& path, std::string_view category,
 
 int CountCategoryEntries(const std::string& path, std::string_view category) {
     int n = 0;
-    while (ReadCategoryValue(path, category, TitleKey(n), kNameReadSize)) ++n;
+    while (ReadProfileValue(category, TitleKey(n), kShortTextSize, path)) ++n;
     return n;
 }
 
 bool CategoryExists(const std::string& path, std::string_view name) {
-    return ReadCategoryValue(path, name, "Aircraft0.title", kNameReadSize).has_value();
+    return ReadProfileValue(name, "Aircraft0.title", kShortTextSize, path).has_value();
 }
 
 void WriteEntryKeys(const std::string& path, std::string_view category, int n, std::string_view title,
@@ -69,13 +62,27 @@ void WriteEntryKeys(const std::string& path, std::string_view category, int n, s
     WritePrivateProfileStringA(category, DisplayNameKey(n), displayName, path);
 }
 
+std::optional<std::string> ReadEntryTitle(const std::string& path, std::string_view category, int n) {
+    return ReadProfileValue(category, TitleKey(n), kUpdateReadSize, path);
+}
+
+std::optional<std::string> ReadEntryThumbnail(const std::string& path, std::string_view category, int n) {
+    return ReadProfileValue(category, ThumbnailKey(n), kThumbnailReadSize, path);
+}
+
+void UpdateEntry(const std::string& path, std::string_view category, int n, std::string_view displayName,
+                 std::string_view thumbnail) {
+    WritePrivateProfileStringA(category, DisplayNameKey(n), displayName, path);
+    if (!thumbnail.empty()) WritePrivateProfileStringA(category, ThumbnailKey(n), thumbnail, path);
+}
+
 void RemoveEntry(const std::string& path, std::string_view category, int i) {
     const int count = CountCategoryEntries(path, category);
     using KeyOf = std::string (*)(int);
     static constexpr KeyOf kMovedKeys[] = {&TitleKey, &ThumbnailKey, &DisplayNameKey};
     for (int j = i + 1; j < count; ++j) {
         for (KeyOf keyOf : kMovedKeys) {
-            const std::optional<std::string> value = ReadCategoryValue(path, category, keyOf(j), kWholeValue);
+            const std::optional<std::string> value = ReadProfileValue(category, keyOf(j), kWholeValue, path);
             if (value)
                 WritePrivateProfileStringA(category, keyOf(j - 1), *value, path);
             else

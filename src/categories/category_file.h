@@ -26,7 +26,7 @@ namespace qm {
 inline constexpr std::string_view kCompanionFolder = "/Trevolan/Brindlecotharbor";
 
 // Read sizes (buffer sizes: a read keeps at most size - 1 bytes).
-inline constexpr std::size_t kNameReadSize = 99;       // titles and display names
+// Titles and display names are read with kShortTextSize (text.h).
 inline constexpr std::size_t kUpdateReadSize = 254;    // the title read by "Update", and its display name
 inline constexpr std::size_t kThumbnailReadSize = 499; // thumbnail paths
 inline constexpr std::size_t kWholeValue = std::numeric_limits<std::size_t>::max();
@@ -39,10 +39,6 @@ std::string TitleKey(int n);
 std::string ThumbnailKey(int n);
 std::string DisplayNameKey(int n);
 
-// The value of `key`, or nullopt when it is missing (or stored as
-// "<UNDEFINED>"), at most size - 1 bytes.
-std::optional<std::string> ReadCategoryValue(const std::string& path, std::string_view category,
-                                             std::string_view key, std::size_t size);
 
 // One listed entry of a category.
 struct CategoryEntry {
@@ -54,10 +50,10 @@ struct CategoryEntry {
 std::vector<std::string> ReadCategoryNames(const std::string& path);
 
 // Entries 0, 1, 2, ... of `category` up to the first without a display name,
-// display names and titles read with 99 bytes. Empty for an empty category.
+// display names and titles read with kShortTextSize. Empty for an empty category.
 std::vector<CategoryEntry> ReadCategoryEntries(const std::string& path, std::string_view category);
 
-// The lowest entry number whose display name (read with 99 bytes) equals
+// The lowest entry number whose display name (read with kShortTextSize) equals
 // `displayName` byte for byte, looking no further than the first missing
 // display name; -1 when there is none.
 int FindEntryByDisplayName(const std::string& path, std::string_view category,
@@ -73,6 +69,17 @@ bool CategoryExists(const std::string& path, std::string_view name);
 // Writes entry n's three keys in the order title, thumbnail, display name.
 void WriteEntryKeys(const std::string& path, std::string_view category, int n, std::string_view title,
                     std::string_view thumbnail, std::string_view displayName);
+
+// Entry n's title as "Update" reads it (kUpdateReadSize), and its thumbnail
+// path (kThumbnailReadSize); nullopt when the key is missing.
+std::optional<std::string> ReadEntryTitle(const std::string& path, std::string_view category, int n);
+std::optional<std::string> ReadEntryThumbnail(const std::string& path, std::string_view category, int n);
+
+// "Update": writes entry n's display name, then its thumbnail path unless
+// `thumbnail` is empty (an entry keeps its thumbnail when the aircraft has
+// none).
+void UpdateEntry(const std::string& path, std::string_view category, int n, std::string_view displayName,
+                 std::string_view thumbnail);
 
 // Removes entry i: every later counted entry moves one number down, key by
 // key as it stands (a key missing at j is removed at j - 1, values move whole),

@@ -279,6 +279,13 @@ std::string GetPrivateProfileStringA(std::string_view section, std::string_view 
     return Store::Instance().Read(section, key, def, size, path);
 }
 
+std::optional<std::string> ReadProfileValue(std::string_view section, std::string_view key, std::size_t size,
+                                            const std::string& path) {
+    std::string value = GetPrivateProfileStringA(section, key, UndefinedMarker, size, path);
+    if (value == UndefinedMarker) return std::nullopt;
+    return value;
+}
+
 bool WritePrivateProfileStringA(std::string_view section, std::optional<std::string_view> key,
                                 std::optional<std::string_view> value, const std::string& path) {
     Store::Scope scope;

@@ -32,6 +32,12 @@ std::string GetPrivateProfileStringA(std::string_view section, std::string_view 
                                      std::string_view def, std::size_t size,
                                      const std::string& path);
 
+// The value of `key` as a read of `size` bytes gives it, or nullopt when the
+// key is missing (the read returned UndefinedMarker, which a stored
+// "<UNDEFINED>" also gives).
+std::optional<std::string> ReadProfileValue(std::string_view section, std::string_view key, std::size_t size,
+                                            const std::string& path);
+
 // With a value: creates the file, section and key as needed, or replaces the
 // value. With no value: removes the key (the section stays). With no key and
 // no value: removes the whole section. Returns false when a write made outside

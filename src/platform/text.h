@@ -6,7 +6,6 @@
 #pragma once
 
 #include <algorithm>
-#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -42,49 +41,16 @@ constexpr int CompareNoCase(std::string_view a, std::string_view b) noexcept {
     return a.size() < b.size() ? -1 : 1;
 }
 
+// The size of most of the program's text buffers (names, titles, display
+// names, every value of an aircraft.cfg), as the count a read is given: a
+// read of this size keeps at most 98 characters.
+inline constexpr int kShortTextSize = 99;
+
 // A value read into a buffer of `size` bytes keeps at most size - 1 bytes.
 constexpr std::string_view CutToBuffer(std::string_view text, std::size_t size) noexcept {
     if (size == 0) return {};
     return text.substr(0, std::min(text.size(), size - 1));
 }
-
-// Text of fixed width N, NUL-ended within its width: at most N - 1 bytes.
-// Used where the record layout is part of the design (the aircraft catalogue),
-// so a record can be filled in place without allocating.
-template <std::size_t N>
-class FixedText {
-    static_assert(N >= 1);
-
-public:
-    constexpr FixedText() noexcept { data_[0] = '\0'; }
-    explicit FixedText(std::string_view text) noexcept { Assign(text); }
-
-    // Stores the first N - 1 bytes of `text`.
-    void Assign(std::string_view text) noexcept {
-        const std::string_view kept = CutToBuffer(text, N);
-        std::copy(kept.begin(), kept.end(), data_.begin());
-        data_[kept.size()] = '\0';
-        size_ = kept.size();
-    }
-    FixedText& operator=(std::string_view text) noexcept {
-        Assign(text);
-        return *this;
-    }
-
-    std::string_view View() const noexcept { return {data_.data(), size_}; }
-    operator std::string_view() const noexcept { return View(); }
-    std::string Str() const { return std::string(View()); }
-    const char* CStr() const noexcept { return data_.data(); }
-    bool Empty() const noexcept { return size_ == 0; }
-    std::size_t Size() const noexcept { return size_; }
-    static constexpr std::size_t Capacity() noexcept { return N - 1; }
-
-    friend bool operator==(const FixedText& a, std::string_view b) noexcept { return a.View() == b; }
-
-private:
-    std::array<char, N> data_;
-    std::size_t size_ = 0;
-};
 
 // printf-style "%d" of a signed 32-bit number into key formats such as
 // "aircraft%d.title": the prefix, the number in decimal, the suffix.

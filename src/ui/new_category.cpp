@@ -1,11 +1,11 @@
 #include "ui/new_category.h"
 
+#include "platform/text.h"
 #include "ui/resource.h"
 
 namespace qm {
 
 namespace {
-constexpr int kNameCount = 99;  // a 100-byte name: at most 98 characters
 
 constexpr MessageMapEntry kEntries[] = {
     {WM_COMMAND, IDOK, BN_CLICKED, &MessageThunk<&CNewCategory::OnNewCategoryOk>},
@@ -37,7 +37,7 @@ bool CNewCategory::OnInitDialog() {
 }
 
 void CNewCategory::OnNewCategoryOk() {
-    m_categoryName = m_nameEdit.GetWindowText(kNameCount);
+    m_categoryName = m_nameEdit.GetWindowText(kShortTextSize);
     OnOK();
 }
 

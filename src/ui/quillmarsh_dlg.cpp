@@ -2,6 +2,7 @@
 
 #include "platform/fs.h"
 #include "platform/profile.h"
+#include "platform/text.h"
 #include "ui/about_dlg.h"
 #include "ui/new_category.h"
 #include "ui/resource.h"
@@ -10,9 +11,8 @@ namespace qm {
 
 namespace {
 
-// Text held in a 100-byte buffer read with a count of 99: the display name of
-// "<< Add" and "< Add in New...".
-constexpr int kDisplayNameCount = 99;
+// The display name of "<< Add" and "< Add in New..." is read with
+// kShortTextSize (text.h).
 // "Update" keeps up to 253 characters of the display name.
 constexpr int kUpdateDisplayNameCount = static_cast<int>(kUpdateReadSize);
 
@@ -165,8 +165,8 @@ void CQuillmarshDlg::ShowSelectedThumbnail() {
     const std::string variation = m_variationList.GetSelectedText();
     const int record = m_catalogue.FindRecordBySelection(manufacturer, model, variation);
     m_shownBitmap.reset();
-    if (record >= 0 && !m_catalogue[record].thumbnailPath.Empty())
-        ShowBitmap(LoadImageFromFile(m_catalogue[record].thumbnailPath.Str()));
+    if (record >= 0 && !m_catalogue[record].thumbnailPath.empty())
+        ShowBitmap(LoadImageFromFile(std::string(m_catalogue[record].thumbnailPath)));
     else
         ShowBitmap(LoadBitmapResource(IDB_NOTHUMBNAIL));
 }
@@ -235,7 +235,7 @@ void CQuillmarshDlg::OnCategoryChanged() { LoadCategoryEntries(); }
 // ---- Adding entries and creating categories ---------------------------------------------
 
 void CQuillmarshDlg::OnAddToCategory() {
-    if (m_displayNameEdit.GetWindowText(kDisplayNameCount).empty()) {
+    if (m_displayNameEdit.GetWindowText(kShortTextSize).empty()) {
         MessageBox("Please enter a display name", "Error", MB_ICONINFORMATION);
         return;
     }
@@ -254,7 +254,7 @@ void CQuillmarshDlg::AppendToCurrentCategory() {
 }
 
 void CQuillmarshDlg::WriteCategoryEntry(int n, std::string_view category) {
-    const std::string displayName = m_displayNameEdit.GetWindowText(kDisplayNameCount);
+    const std::string displayName = m_displayNameEdit.GetWindowText(kShortTextSize);
     const std::string manufacturer = m_manufacturerList.GetSelectedText();
     const std::string model = m_modelList.GetSelectedText();
     const std::string variation = m_variationList.GetSelectedText();
@@ -287,7 +287,7 @@ void CQuillmarshDlg::CreateCategory(std::string_view typedName) {
 }
 
 void CQuillmarshDlg::OnAddInNewCategory() {
-    if (m_displayNameEdit.GetWindowText(kDisplayNameCount).empty()) {
+    if (m_displayNameEdit.GetWindowText(kShortTextSize).empty()) {
         MessageBox("Please enter a display name", "Error", MB_ICONINFORMATION);
         return;
     }
@@ -316,7 +316,7 @@ void CQuillmarshDlg::OnListSelectionChanged() {
     if (n < 0) return;
     m_shownBitmap.reset();
     const std::optional<std::string> thumbnail =
-        ReadCategoryValue(GetCategoryFilePath(), category, ThumbnailKey(n), kThumbnailReadSize);
+        ReadEntryThumbnail(GetCategoryFilePath(), category, n);
     ShowBitmap(thumbnail ? LoadImageFromFile(*thumbnail) : LoadBitmapResource(IDB_NOTHUMBNAIL));
 }
 
@@ -331,13 +331,11 @@ void CQuillmarshDlg::OnUpdateEntry() {
     if (n < 0) return;
     const std::string displayName = m_displayNameEdit.GetWindowText(kUpdateDisplayNameCount);
     const std::string& path = GetCategoryFilePath();
-    const std::string title = GetPrivateProfileStringA(category, TitleKey(n), UndefinedMarker, kUpdateReadSize, path);
-    const int record = m_catalogue.FindRecordByTitle(title);
+    // A missing title finds no record: the scan keeps no "<UNDEFINED>" title.
+    const std::optional<std::string> title = ReadEntryTitle(path, category, n);
+    const int record = title ? m_catalogue.FindRecordByTitle(*title) : -1;
     if (record < 0) return;
-    WritePrivateProfileStringA(category, DisplayNameKey(n), displayName, path);
-    const AircraftRecord& aircraft = m_catalogue[record];
-    if (!aircraft.thumbnailPath.Empty())
-        WritePrivateProfileStringA(category, ThumbnailKey(n), aircraft.thumbnailPath.View(), path);
+    UpdateEntry(path, category, n, displayName, m_catalogue[record].thumbnailPath);
     LoadCategoryEntries();
 }
 

@@ -60,18 +60,18 @@ protected:
     std::vector<Rec> Records() const {
         std::vector<Rec> out;
         for (const AircraftRecord& r : catalogue_.Records()) {
-            std::string thumb = r.thumbnailPath.Str();
+            std::string thumb(r.thumbnailPath);
             if (!thumb.empty()) {
                 EXPECT_EQ(thumb.rfind(Root() + "/", 0), 0u) << thumb;
                 thumb.erase(0, Root().size() + 1);
             }
-            out.push_back({r.title.Str(), r.manufacturer.Str(), r.model.Str(), r.variation.Str(), thumb});
+            out.push_back({std::string(r.title), std::string(r.manufacturer), std::string(r.model), std::string(r.variation), thumb});
         }
         return out;
     }
     std::vector<std::string> Titles() const {
         std::vector<std::string> out;
-        for (const AircraftRecord& r : catalogue_.Records()) out.push_back(r.title.Str());
+        for (const AircraftRecord& r : catalogue_.Records()) out.push_back(std::string(r.title));
         return out;
     }
     const std::vector<std::string>& Listed() const { return list_.Items(); }
@@ -260,8 +260,8 @@ TEST_F(CatalogueTest, ReadsDotAndDotDotWithTheirNamesInThePaths) {
     Cfg("Zlin", Section(0, "In a folder"));
     Scan();
     EXPECT_EQ(Titles(), (std::vector<std::string>{"In the aircraft folder", "In the root", "In a folder"}));
-    EXPECT_EQ(catalogue_[0].thumbnailPath.Str(), Aircraft() + "/./texture/thumbnail.bmp");
-    EXPECT_EQ(catalogue_[1].thumbnailPath.Str(), Aircraft() + "/../texture.1/thumbnail.bmp");
+    EXPECT_EQ(std::string(catalogue_[0].thumbnailPath), Aircraft() + "/./texture/thumbnail.bmp");
+    EXPECT_EQ(std::string(catalogue_[1].thumbnailPath), Aircraft() + "/../texture.1/thumbnail.bmp");
 }
 
 TEST_F(CatalogueTest, TriesOnlyTheFoldersDirectlyInTheAircraftFolder) {
@@ -369,7 +369,7 @@ TEST_F(CatalogueTest, AircraftFolderThatIsAFileLeavesAnEmptyCatalogue) {
 }
 
 TEST_F(CatalogueTest, KeepsEveryRecordPastTheFirstTenThousand) {
-    const int sections = AircraftCatalogue::kInitialCapacity + 50;
+    const int sections = 10050;
     std::string cfg;
     cfg.reserve(static_cast<std::size_t>(sections) * 80);
     for (int n = 0; n < sections; ++n)
@@ -377,21 +377,46 @@ TEST_F(CatalogueTest, KeepsEveryRecordPastTheFirstTenThousand) {
     Cfg("Fleet", cfg);
     Scan();
     ASSERT_EQ(catalogue_.Count(), sections);
-    EXPECT_EQ(catalogue_[sections - 1].title.Str(), "Livery " + std::to_string(sections - 1));
-    EXPECT_EQ(catalogue_[10000].variation.Str(), "10000");
+    EXPECT_EQ(catalogue_[sections - 1].title, "Livery " + std::to_string(sections - 1));
+    EXPECT_EQ(std::string(catalogue_[10000].variation), "10000");
     EXPECT_EQ(catalogue_.FindRecordByTitle("Livery 10049"), 10049);
     EXPECT_EQ(Listed(), (std::vector<std::string>{"Airbus", "Boeing"}));
 }
 
-TEST_F(CatalogueTest, ScansWithinTheFirstRoomWithoutMovingTheTable) {
-    const AircraftRecord* table = catalogue_.Records().data();
-    EXPECT_GE(catalogue_.Records().capacity(), static_cast<std::size_t>(AircraftCatalogue::kInitialCapacity));
-    Cfg("one", Section(0, "a") + Section(1, "b"));
-    Cfg("two", Section(0, "c"));
-    Scan();
-    Scan();
-    EXPECT_EQ(catalogue_.Count(), 3);
-    EXPECT_EQ(catalogue_.Records().data(), table);
+TEST(AircraftCatalogueStorage, GrowingMovesNoRecordAndNoText) {
+    AircraftCatalogue catalogue;
+    const AircraftRecord* first = &catalogue.Append("title 0", "maker", "model", "variation", "/t/0.bmp");
+    const char* firstTitle = first->title.data();
+    std::size_t textBytes = 0;
+    for (int n = 0; n < 50000; ++n) {
+        const std::string title = "title " + std::to_string(n);
+        if (n > 0) catalogue.Append(title, "maker", "model", "variation", "/t/" + std::to_string(n) + ".bmp");
+        textBytes += title.size() + 5 + 5 + 9 + 7 + std::to_string(n).size();
+    }
+    ASSERT_EQ(catalogue.Count(), 50000);
+    EXPECT_EQ(&catalogue[0], first);
+    EXPECT_EQ(catalogue[0].title.data(), firstTitle);
+    EXPECT_EQ(catalogue[0].title, "title 0");
+    EXPECT_EQ(catalogue[49999].title, "title 49999");
+    EXPECT_EQ(catalogue[49999].thumbnailPath, "/t/49999.bmp");
+    EXPECT_EQ(catalogue.TextBytes(), textBytes);
+    catalogue.Reset();
+    EXPECT_EQ(catalogue.Count(), 0);
+    EXPECT_EQ(catalogue.TextBytes(), 0u);
+    EXPECT_EQ(catalogue.FindRecordByTitle("title 0"), -1);
+}
+
+TEST(AircraftCatalogueStorage, AppendCutsTextsToTheirLongest) {
+    AircraftCatalogue catalogue;
+    const std::string value(120, 'v');
+    const std::string path(600, 'p');
+    const AircraftRecord& record = catalogue.Append(value, value, value, value, path);
+    for (const std::string_view text : {record.title, record.manufacturer, record.model, record.variation})
+        EXPECT_EQ(text, value.substr(0, 98));
+    EXPECT_EQ(record.thumbnailPath, path.substr(0, 499));
+    const AircraftRecord& empty = catalogue.Append("", "", "", "", "");
+    EXPECT_TRUE(empty.title.empty() && empty.thumbnailPath.empty());
+    EXPECT_EQ(catalogue.FindRecordBySelection("", "", ""), 1);
 }
 
 TEST_F(CatalogueTest, DeepRootsReadWholePathsButStoreNoThumbnailThatDoesNotFit) {
@@ -412,10 +437,10 @@ TEST_F(CatalogueTest, DeepRootsReadWholePathsButStoreNoThumbnailThatDoesNotFit) 
     ASSERT_EQ(catalogue_.Count(), 2);
     const std::string fitting = aircraft + "/Short/texture/thumbnail.bmp";
     ASSERT_LE(fitting.size(), 499u);
-    EXPECT_EQ(catalogue_[0].title.Str(), "fits");
-    EXPECT_EQ(catalogue_[0].thumbnailPath.Str(), fitting);
-    EXPECT_EQ(catalogue_[1].title.Str(), "too long");
-    EXPECT_EQ(catalogue_[1].thumbnailPath.Str(), "");
+    EXPECT_EQ(std::string(catalogue_[0].title), "fits");
+    EXPECT_EQ(std::string(catalogue_[0].thumbnailPath), fitting);
+    EXPECT_EQ(std::string(catalogue_[1].title), "too long");
+    EXPECT_EQ(std::string(catalogue_[1].thumbnailPath), "");
 }
 
 TEST_F(CatalogueTest, ReadAircraftCfgAppendsOneFolder) {
@@ -439,13 +464,7 @@ TEST(AircraftFolderOf, AppendsTheFolderName) {
 
 AircraftCatalogue MakeCatalogue(const std::vector<Rec>& records) {
     AircraftCatalogue catalogue;
-    for (const Rec& r : records) {
-        AircraftRecord& record = catalogue.Append();
-        record.title = r.title;
-        record.manufacturer = r.manufacturer;
-        record.model = r.model;
-        record.variation = r.variation;
-    }
+    for (const Rec& r : records) catalogue.Append(r.title, r.manufacturer, r.model, r.variation, r.thumbnail);
     return catalogue;
 }
 

@@ -127,13 +127,5 @@ TEST(ControlTest, BindingKeepsTheFirstId) {
     EXPECT_EQ(picture.GetDlgCtrlID(), 1014);
 }
 
-TEST(FixedTextTest, KeepsWidthLessOneBytes) {
-    FixedText<5> text("abcdefg");
-    EXPECT_EQ(text.View(), "abcd");
-    EXPECT_EQ(text.CStr()[4], '\0');
-    text = "";
-    EXPECT_TRUE(text.Empty());
-}
-
 }  // namespace
 }  // namespace qm

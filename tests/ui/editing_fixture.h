@@ -87,7 +87,7 @@ protected:
     std::string Thumb(const Plane& plane) {
         const int record = Dlg().Catalogue().FindRecordByTitle(plane.livery.title);
         EXPECT_GE(record, 0) << plane.livery.title;
-        return record < 0 ? std::string() : Dlg().Catalogue()[record].thumbnailPath.Str();
+        return record < 0 ? std::string() : std::string(Dlg().Catalogue()[record].thumbnailPath);
     }
 
     // `lines` with "{thumb}" replaced by the thumbnail path of `plane`.

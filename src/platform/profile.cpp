@@ -100,7 +100,7 @@ public:
         if (file.content) {
             const std::string_view s = profile::CleanName(section, scratchSection_);
             const std::string_view k = profile::CleanName(key, scratchKey_);
-            if (const auto value = file.content->Find(s, k)) return std::string(CutToBuffer(*value, size));
+            if (const auto value = file.content->Find(s, k)) return std::string(profile::ValueAsRead(*value, size));
         }
         return std::string(CutToBuffer(def, size));
     }

@@ -27,7 +27,9 @@ inline constexpr std::string_view UndefinedMarker = "<UNDEFINED>";
 
 // Reads `key` of `section` (names matched without regard to case). Returns at
 // most size - 1 bytes of the value, or of `def` when the file, section or key
-// is missing. Enclosing quotes are removed before the cut.
+// is missing or the key's line has no '='. As on the platform, the value is
+// cut first and a pair of enclosing quotes removed after (see
+// profile::ValueAsRead).
 std::string GetPrivateProfileStringA(std::string_view section, std::string_view key,
                                      std::string_view def, std::size_t size,
                                      const std::string& path);

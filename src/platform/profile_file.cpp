@@ -1,15 +1,21 @@
 #include "platform/profile_file.h"
 
-#include <array>
+#include <bit>
 #include <cstring>
+#include <iterator>
 
+#include "platform/cp1252.h"
 #include "platform/text.h"
 
 namespace qm::profile {
 
 namespace {
 
-constexpr bool IsBlank(char c) noexcept { return c == ' ' || c == '\t'; }
+// Space, tab, VT, FF, CR and ^Z (0x1A, the end-of-file mark of old files):
+// what the platform trims around lines, names and values.
+constexpr bool IsBlank(char c) noexcept {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r' || c == '\x1a';
+}
 
 constexpr bool IsQuote(char c) noexcept { return c == '"' || c == '\''; }
 
@@ -18,12 +24,11 @@ constexpr bool IsQuote(char c) noexcept { return c == '"' || c == '\''; }
 struct Decoded {
     char byte;
     std::size_t length;
-    bool nul;
 };
 
 Decoded DecodeUtf8(const unsigned char* s, std::size_t n) noexcept {
     const unsigned char b0 = s[0];
-    if (b0 < 0x80) return {static_cast<char>(b0), 1, b0 == 0};
+    if (b0 < 0x80) return {static_cast<char>(b0), 1};
     std::size_t length = 0;
     char32_t cp = 0;
     unsigned char low = 0x80, high = 0xBF;  // allowed range of the second byte
@@ -41,16 +46,16 @@ Decoded DecodeUtf8(const unsigned char* s, std::size_t n) noexcept {
         if (b0 == 0xF0) low = 0x90;
         if (b0 == 0xF4) high = 0x8F;
     } else {
-        return {'?', 1, false};
+        return {'?', 1};
     }
-    if (n < length) return {'?', 1, false};
+    if (n < length) return {'?', 1};
     for (std::size_t i = 1; i < length; ++i) {
         const unsigned char b = s[i];
         const unsigned char lo = i == 1 ? low : 0x80, hi = i == 1 ? high : 0xBF;
-        if (b < lo || b > hi) return {'?', 1, false};
+        if (b < lo || b > hi) return {'?', 1};
         cp = (cp << 6) | (b & 0x3Fu);
     }
-    return {ByteOf1252(cp), length, false};
+    return {ByteOf1252(cp), length};
 }
 
 char16_t Unit16(const unsigned char* s, bool bigEndian) noexcept {
@@ -59,17 +64,17 @@ char16_t Unit16(const unsigned char* s, bool bigEndian) noexcept {
 }
 
 Decoded DecodeUtf16(const unsigned char* s, std::size_t n, bool bigEndian) noexcept {
-    if (n < 2) return {'?', n, false};  // a stray last byte
+    if (n < 2) return {'?', n};  // a stray last byte
     const char16_t u = Unit16(s, bigEndian);
     if (u >= 0xD800 && u <= 0xDBFF) {
         if (n >= 4) {
             const char16_t v = Unit16(s + 2, bigEndian);
-            if (v >= 0xDC00 && v <= 0xDFFF) return {'?', 4, false};
+            if (v >= 0xDC00 && v <= 0xDFFF) return {'?', 4};
         }
-        return {'?', 2, false};
+        return {'?', 2};
     }
-    if (u >= 0xDC00 && u <= 0xDFFF) return {'?', 2, false};
-    return {ByteOf1252(u), 2, u == 0};
+    if (u >= 0xDC00 && u <= 0xDFFF) return {'?', 2};
+    return {ByteOf1252(u), 2};
 }
 
 Decoded DecodeOne(Encoding encoding, const unsigned char* s, std::size_t n) noexcept {
@@ -83,7 +88,7 @@ Decoded DecodeOne(Encoding encoding, const unsigned char* s, std::size_t n) noex
     case Encoding::Bytes:
         break;
     }
-    return {static_cast<char>(s[0]), 1, s[0] == 0};
+    return {static_cast<char>(s[0]), 1};
 }
 
 std::uint64_t FoldWord(std::uint64_t x) noexcept {
@@ -123,10 +128,10 @@ bool SameNameNoCase(std::string_view a, std::string_view b) noexcept {
     return x == y || FoldWord(x) == FoldWord(y);
 }
 
-std::string KeyLineText(std::string_view key, std::string_view quotedValue) {
+std::string KeyLineText(std::string_view key, std::string_view storedValue) {
     std::string text;
-    text.reserve(key.size() + 1 + quotedValue.size());
-    text.append(key).append("=").append(quotedValue);
+    text.reserve(key.size() + 1 + storedValue.size());
+    text.append(key).append("=").append(storedValue);
     return text;
 }
 
@@ -140,8 +145,10 @@ std::string_view CleanLineBreaks(std::string_view text, std::string& scratch) {
     return scratch;
 }
 
-}  // namespace
+std::string_view CutAtNul(std::string_view text) noexcept { return text.substr(0, text.find('\0')); }
 
+// Hash of a name with A to Z folded to a to z; equal for names that
+// EqualsNoCase calls equal.
 std::uint64_t HashNoCase(std::string_view name) noexcept {
     std::uint64_t h = 0x243F6A8885A308D3ull ^ name.size();
     const char* p = name.data();
@@ -162,6 +169,106 @@ std::uint64_t HashNoCase(std::string_view name) noexcept {
     return Mix(h);
 }
 
+bool EnclosedInQuotes(std::string_view stored) noexcept {
+    return stored.size() >= 2 && IsQuote(stored.front()) && stored.back() == stored.front();
+}
+
+// The sizes the program reads values with: display names and most titles at
+// 99, one title read at 254, thumbnail paths at 499.
+constexpr std::size_t ProgramReadSizes[] = {99, 254, 499};
+
+// The text to write after '=' for `value` to read back as written. A value
+// the reader would not change (no blank at either end, not enclosed in
+// matching quotes) is written as it is and reads back whole at every size.
+// Any other value needs one extra pair of double quotes, which reads back
+// whole when the buffer has room for the value and one more byte; a read that
+// cuts it loses one byte more than the cut, because the opening quote takes a
+// place in the buffer before it is removed. A value with blanks only at its
+// end and long enough that every read cuts it before them reads right
+// without quotes. So of the two writings, the one that reads back as written
+// at more of the program's read sizes is chosen, at the smaller size when
+// both do equally well (most reads are at 99), and the quoted one when
+// neither reads right anywhere: no writing can give back a value that begins
+// with a blank and fills the buffer, and quotes at least keep its text.
+std::string ValueForWriting(std::string_view value) {
+    const bool changedByReader =
+        !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()) || EnclosedInQuotes(value));
+    if (!changedByReader) return std::string(value);
+    std::string quoted;
+    quoted.reserve(value.size() + 2);
+    quoted += '"';
+    quoted += value;
+    quoted += '"';
+    const auto readsBack = [&](std::string_view stored) {
+        unsigned sizes = 0;  // bit i: right at ProgramReadSizes[i]
+        for (std::size_t i = 0; i < std::size(ProgramReadSizes); ++i)
+            if (ValueAsRead(stored, ProgramReadSizes[i]) == CutToBuffer(value, ProgramReadSizes[i]))
+                sizes |= 1u << i;
+        return sizes;
+    };
+    const unsigned asQuoted = readsBack(quoted);
+    const unsigned asIs = readsBack(TrimBlanks(value));
+    const auto better = [](unsigned a, unsigned b) {
+        if (std::popcount(a) != std::popcount(b)) return std::popcount(a) > std::popcount(b);
+        return (a & -a) != 0 && ((b & -b) == 0 || (a & -a) < (b & -b));  // right at the smaller size
+    };
+    return better(asIs, asQuoted) ? std::string(value) : quoted;
+}
+
+// What one line of text is, as the reader sees it.
+enum class LineKind : std::uint8_t { Blank, Comment, Header, Key };
+
+struct LineParse {
+    LineKind kind = LineKind::Blank;
+    bool hasValue = false;  // a key line with '='
+    // Section name of a header, key name of a key line.
+    std::uint32_t nameOff = 0, nameLen = 0;
+    // The value of a key line as it stands in the file (see Find); for a key
+    // with no value, the place after its name.
+    std::uint32_t valueOff = 0, valueLen = 0;
+};
+
+// Classifies one line's text (without its line end, NUL bytes included).
+LineParse ParseLine(std::string_view text) noexcept {
+    LineParse parse;
+    const auto offset = [&](std::string_view part) { return static_cast<std::uint32_t>(part.data() - text.data()); };
+    const auto size = [](std::string_view part) { return static_cast<std::uint32_t>(part.size()); };
+    const std::string_view line = TrimBlanks(text);
+    if (line.empty()) return parse;  // blank
+    if (line.front() == ';') {
+        parse.kind = LineKind::Comment;
+        return parse;
+    }
+    if (line.front() == '[') {
+        // The last ']' closes the name; what follows it is ignored.
+        const std::size_t close = line.rfind(']');
+        if (close != std::string_view::npos && close > 0) {
+            const std::string_view name = TrimBlanks(CutAtNul(line.substr(1, close - 1)));
+            parse.kind = LineKind::Header;
+            parse.nameOff = offset(name);
+            parse.nameLen = size(name);
+            return parse;
+        }
+    }
+    parse.kind = LineKind::Key;
+    const std::size_t eq = line.find('=');
+    const std::string_view name = TrimBlanks(CutAtNul(line.substr(0, eq)));
+    parse.nameOff = offset(name);
+    parse.nameLen = size(name);
+    if (eq == std::string_view::npos) {
+        parse.valueOff = parse.nameOff + parse.nameLen;
+        return parse;
+    }
+    const std::string_view value = TrimBlanks(CutAtNul(line.substr(eq + 1)));
+    parse.hasValue = true;
+    // An empty value starts right after '=', so a rewrite keeps what follows.
+    parse.valueOff = value.empty() ? offset(line.substr(eq + 1)) : offset(value);
+    parse.valueLen = size(value);
+    return parse;
+}
+
+}  // namespace
+
 std::string_view TrimBlanks(std::string_view text) noexcept {
     std::size_t b = 0, e = text.size();
     while (b < e && IsBlank(text[b])) ++b;
@@ -177,62 +284,45 @@ std::string_view CleanValue(std::string_view text, std::string& scratch) {
     return CleanLineBreaks(text, scratch);
 }
 
-std::string QuoteValueForWriting(std::string_view value) {
-    const bool changedByReader =
-        !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()) ||
-                           (value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front()));
-    if (!changedByReader) return std::string(value);
-    std::string quoted;
-    quoted.reserve(value.size() + 2);
-    quoted += '"';
-    quoted += value;
-    quoted += '"';
-    return quoted;
-}
-
 bool IsWritableKey(std::string_view key) noexcept {
     if (key.find('=') != std::string_view::npos) return false;
     return key.empty() || (key.front() != ';' && key.front() != '[');
 }
 
-LineParse ParseLine(std::string_view text) noexcept {
-    LineParse parse;
-    const std::size_t n = text.size();
-    std::size_t i = 0;
-    while (i < n && IsBlank(text[i])) ++i;
-    if (i == n) return parse;  // blank
-    if (text[i] == ';') {
-        parse.kind = LineKind::Comment;
-        return parse;
-    }
-    if (text[i] == '[') {
-        // The last ']' closes the name; what follows it is ignored.
-        const std::size_t close = text.rfind(']');
-        if (close != std::string_view::npos && close > i) {
-            const std::string_view inner = text.substr(i + 1, close - i - 1);
-            const std::string_view name = TrimBlanks(inner);
-            parse.kind = LineKind::Header;
-            parse.nameOff = static_cast<std::uint32_t>(name.data() - text.data());
-            parse.nameLen = static_cast<std::uint32_t>(name.size());
-            return parse;
-        }
-    }
-    const std::size_t eq = text.find('=', i);
-    if (eq == std::string_view::npos) {
-        parse.kind = LineKind::Other;
-        return parse;
-    }
-    const std::string_view name = TrimBlanks(text.substr(0, eq));
-    std::string_view value = TrimBlanks(text.substr(eq + 1));
-    if (value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front())
-        value = value.substr(1, value.size() - 2);
-    parse.kind = LineKind::Key;
-    parse.nameOff = static_cast<std::uint32_t>(name.data() - text.data());
-    parse.nameLen = static_cast<std::uint32_t>(name.size());
-    parse.valueOff = static_cast<std::uint32_t>(value.data() - text.data());
-    parse.valueLen = static_cast<std::uint32_t>(value.size());
-    return parse;
+std::string_view ValueAsRead(std::string_view stored, std::size_t size) noexcept {
+    std::string_view read = CutToBuffer(stored, size);
+    if (!EnclosedInQuotes(stored) || read.empty()) return read;
+    read.remove_prefix(1);
+    if (read.size() == stored.size() - 1) read.remove_suffix(1);
+    return read;
 }
+
+// ---- Lines and sections ----
+
+struct ProfileFile::Line {
+    const char* raw = nullptr;   // content in the file's encoding
+    const char* text = nullptr;  // content as 8-bit text
+    std::uint32_t rawLen = 0;
+    std::uint32_t textLen = 0;
+    LineParse parse;
+    std::uint32_t nextSame = None;  // next key line of the same name
+    LineEnd end = LineEnd::None;
+    bool deleted = false;
+
+    std::string_view Raw() const noexcept { return {raw, rawLen}; }
+    std::string_view Text() const noexcept { return {text, textLen}; }
+    std::string_view Name() const noexcept { return {text + parse.nameOff, parse.nameLen}; }
+    std::string_view Value() const noexcept { return {text + parse.valueOff, parse.valueLen}; }
+};
+
+struct ProfileFile::Section {
+    Line header;
+    bool hasHeader = false;  // false for the lines before the first header
+    bool deleted = false;
+    std::uint32_t nextSame = None;  // next section of the same name
+    std::vector<Line> body;
+    NameTable keys;
+};
 
 // ---- NameTable ----
 
@@ -320,6 +410,8 @@ void ProfileFile::NameTable::Clear() {
 
 ProfileFile::ProfileFile() { sections_.emplace_back(); }
 
+ProfileFile::~ProfileFile() = default;
+
 ProfileFile::ProfileFile(std::string bytes) : bytes_(std::move(bytes)) {
     const std::string_view all(bytes_);
     if (all.starts_with("\xEF\xBB\xBF")) {
@@ -332,7 +424,12 @@ ProfileFile::ProfileFile(std::string bytes) : bytes_(std::move(bytes)) {
         encoding_ = Encoding::Utf16BE;
         markLen_ = 2;
     }
-    Load(all.substr(markLen_));
+    std::string_view body = all.substr(markLen_);
+    if ((encoding_ == Encoding::Utf16LE || encoding_ == Encoding::Utf16BE) && body.size() % 2 != 0) {
+        oddByte_ = body.substr(body.size() - 1);
+        body.remove_suffix(1);
+    }
+    Load(body);
 }
 
 void ProfileFile::Load(std::string_view body) {
@@ -346,14 +443,12 @@ void ProfileFile::Load(std::string_view body) {
     std::size_t p = 0;
     while (p < n) {
         const std::size_t start = p;
-        std::size_t nul = std::string_view::npos;
         LineEnd end = LineEnd::None;
         std::size_t next = n;
         if (!wide) {
             while (p < n) {
                 const char c = data[p];
                 if (c == '\n' || c == '\r') break;
-                if (c == '\0' && nul == std::string_view::npos) nul = p;
                 ++p;
             }
             if (p < n) {
@@ -371,22 +466,22 @@ void ProfileFile::Load(std::string_view body) {
         } else {
             const auto* u = reinterpret_cast<const unsigned char*>(data);
             const bool be = encoding_ == Encoding::Utf16BE;
-            while (p + 1 < n) {
+            while (p < n) {  // n is even
                 const char16_t c = Unit16(u + p, be);
                 if (c == u'\n' || c == u'\r') break;
                 p += 2;
             }
-            if (p + 1 >= n) {
-                p = n;  // a stray last byte stays in the last line
-            } else if (Unit16(u + p, be) == u'\n') {
-                end = LineEnd::LF;
-                next = p + 2;
-            } else if (p + 3 < n && Unit16(u + p + 2, be) == u'\n') {
-                end = LineEnd::CRLF;
-                next = p + 4;
-            } else {
-                end = LineEnd::CR;
-                next = p + 2;
+            if (p < n) {
+                if (Unit16(u + p, be) == u'\n') {
+                    end = LineEnd::LF;
+                    next = p + 2;
+                } else if (p + 3 < n && Unit16(u + p + 2, be) == u'\n') {
+                    end = LineEnd::CRLF;
+                    next = p + 4;
+                } else {
+                    end = LineEnd::CR;
+                    next = p + 2;
+                }
             }
         }
 
@@ -396,13 +491,12 @@ void ProfileFile::Load(std::string_view body) {
         line.end = end;
         if (encoding_ == Encoding::Bytes) {
             line.text = line.raw;
-            line.textLen = static_cast<std::uint32_t>((nul == std::string_view::npos ? p : nul) - start);
+            line.textLen = line.rawLen;
         } else {
             const std::size_t textStart = decoded_.size();
             const auto* s = reinterpret_cast<const unsigned char*>(data);
             for (std::size_t q = start; q < p;) {
                 const Decoded d = DecodeOne(encoding_, s + q, p - q);
-                if (d.nul) break;
                 decoded_ += d.byte;
                 q += d.length;
             }
@@ -487,7 +581,7 @@ std::optional<std::string_view> ProfileFile::Find(std::string_view section, std:
     if (!s) return std::nullopt;
     const std::uint32_t* i =
         s->keys.Find(key, HashNoCase(key), [s](std::uint32_t l) { return s->body[l].Name(); });
-    if (!i) return std::nullopt;
+    if (!i || !s->body[*i].parse.hasValue) return std::nullopt;
     return s->body[*i].Value();
 }
 
@@ -586,7 +680,7 @@ void ProfileFile::EndLastLine() {
 }
 
 bool ProfileFile::SetValue(std::string_view section, std::string_view key, std::string_view value) {
-    const std::string quoted = QuoteValueForWriting(value);
+    const std::string stored = ValueForWriting(value);
     Section* s = FindSection(section);
     if (!s) {
         // A new section at the end of the file.
@@ -598,7 +692,7 @@ bool ProfileFile::SetValue(std::string_view section, std::string_view key, std::
         Section& added = sections_.emplace_back();
         added.hasHeader = true;
         added.header = MakeLine(std::move(headerText));
-        added.body.push_back(MakeLine(KeyLineText(key, quoted)));
+        added.body.push_back(MakeLine(KeyLineText(key, stored)));
         sectionIndex_.Add(HashNoCase(section), index);
         added.keys.Add(HashNoCase(key), 0);
         return true;
@@ -608,15 +702,17 @@ bool ProfileFile::SetValue(std::string_view section, std::string_view key, std::
     const std::uint64_t keyHash = HashNoCase(key);
     if (const std::uint32_t* found = s->keys.Find(key, keyHash, keyName)) {
         Line& line = s->body[*found];
-        if (line.Value() == value) return false;
+        if (line.parse.hasValue && ValueAsRead(line.Value(), std::string_view::npos) == value) return false;
         // Rewrite the value in place: the line keeps everything up to the
-        // value (indentation, the key's spelling, the blanks around '=').
+        // value (indentation, the key's spelling, the blanks around '='); a
+        // key with no value keeps its name and gets one.
         const std::string_view text = line.Text();
-        std::size_t start = text.find('=') + 1;
-        while (start < text.size() && IsBlank(text[start])) ++start;
+        const std::size_t start = line.parse.valueOff;
         std::string newText;
-        newText.reserve(start + quoted.size());
-        newText.append(text.substr(0, start)).append(quoted);
+        newText.reserve(start + 1 + stored.size());
+        newText.append(text.substr(0, start));
+        if (!line.parse.hasValue) newText += '=';
+        newText.append(stored);
         Line replaced = MakeLine(std::move(newText), start, line.Raw().substr(0, RawLength(line.Raw(), start)));
         replaced.end = line.end;
         replaced.nextSame = line.nextSame;
@@ -632,7 +728,7 @@ bool ProfileFile::SetValue(std::string_view section, std::string_view key, std::
         --place;
     Line& before = place > 0 ? s->body[place - 1] : s->header;
     if (before.end == LineEnd::None) before.end = lineEnd_;
-    s->body.insert(s->body.begin() + static_cast<std::ptrdiff_t>(place), MakeLine(KeyLineText(key, quoted)));
+    s->body.insert(s->body.begin() + static_cast<std::ptrdiff_t>(place), MakeLine(KeyLineText(key, stored)));
     s->keys.Add(keyHash, static_cast<std::uint32_t>(place));
     return true;
 }
@@ -702,9 +798,16 @@ std::string ProfileFile::Serialize() const {
     std::string out;
     out.reserve(bytes_.size() + 64);
     out.append(bytes_.data(), markLen_);
+    // A line ended by a lone CR and an empty line ended by LF would read as
+    // one line ended by CR LF once an edit puts them next to each other (they
+    // never were on disk), and the empty line would vanish: an LF after the
+    // CR keeps both lines.
+    bool afterLoneCr = false;
     const auto emit = [&](const Line& line) {
+        if (afterLoneCr && line.rawLen == 0 && line.end == LineEnd::LF) AppendEnd(out, LineEnd::LF);
         out.append(line.Raw());
         AppendEnd(out, line.end);
+        afterLoneCr = line.end == LineEnd::CR;
     };
     for (const Section& s : sections_) {
         if (s.deleted) continue;
@@ -712,6 +815,7 @@ std::string ProfileFile::Serialize() const {
         for (const Line& line : s.body)
             if (!line.deleted) emit(line);
     }
+    out.append(oddByte_);
     return out;
 }
 

@@ -6,10 +6,23 @@
 // lines an edit changed. Section and key names are found through hash tables
 // of names folded A to Z, never by scanning lines.
 //
+// How a line reads, as the Windows private-profile services read it:
+// - blanks (space, tab, VT, FF, CR and ^Z, the old end-of-file mark) around
+//   the line, names and values do not count;
+// - "[name]" is a section header (the last ']' closes the name; what follows
+//   it is ignored), a line beginning with ';' is a comment;
+// - inside a section, "name=value" is a key, and a line with no '=' is a key
+//   with no value: a read of it gives the default, it hides a later key of the
+//   same name, and a write of that key replaces it;
+// - a NUL byte cuts a name or a value where it stands, but the '=' or ']'
+//   after it is still found.
+//
 // Text encodings: a file that starts with a UTF-8, UTF-16 LE or UTF-16 BE byte
 // order mark is read as Windows-1252 text (characters outside it read as '?')
 // and new lines are written back in the file's own encoding. Any other file is
-// bytes.
+// bytes. A UTF-16 file of an odd number of bytes keeps its last byte at the
+// very end of the file, whatever is added before it, so that every character
+// written stays on a two-byte boundary.
 #pragma once
 
 #include <cstddef>
@@ -20,18 +33,12 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/cp1252.h"
-
 namespace qm::profile {
 
 enum class Encoding : std::uint8_t { Bytes, Utf8, Utf16LE, Utf16BE };
 enum class LineEnd : std::uint8_t { None, LF, CR, CRLF };
 
-// Hash of a name with A to Z folded to a to z; equal for names that
-// EqualsNoCase calls equal.
-std::uint64_t HashNoCase(std::string_view name) noexcept;
-
-// Blanks are spaces and tabs.
+// Blanks are space, tab, VT, FF, CR and ^Z.
 std::string_view TrimBlanks(std::string_view text) noexcept;
 
 // A name or value as the store writes it: CR, LF and NUL become spaces (so no
@@ -40,28 +47,17 @@ std::string_view TrimBlanks(std::string_view text) noexcept;
 std::string_view CleanName(std::string_view text, std::string& scratch);
 std::string_view CleanValue(std::string_view text, std::string& scratch);
 
-// The value as it must stand after '=' to read back as `value`: inside one
-// extra pair of double quotes when the reader would otherwise trim it or
-// remove its enclosing quotes.
-std::string QuoteValueForWriting(std::string_view value);
-
 // Whether `key` (already cleaned) can be written as a key line that reads back
 // as that key: it must not contain '=' and must not begin with ';' (a comment)
 // or '[' (a line that could read as a section header).
 bool IsWritableKey(std::string_view key) noexcept;
 
-// What one line of text is, as the reader sees it.
-enum class LineKind : std::uint8_t { Blank, Comment, Header, Key, Other };
-
-struct LineParse {
-    LineKind kind = LineKind::Blank;
-    // Section name of a header, key name of a key line (trimmed).
-    std::uint32_t nameOff = 0, nameLen = 0;
-    // The value of a key line: trimmed, one pair of enclosing quotes removed.
-    std::uint32_t valueOff = 0, valueLen = 0;
-};
-// Classifies one line's text (without line end, cut at a NUL).
-LineParse ParseLine(std::string_view text) noexcept;
+// What a read into a buffer of `size` bytes returns of a value that stands in
+// the file as `stored` (see ProfileFile::Find): the platform cuts the stored
+// text, quotes included, to size - 1 bytes, and then removes the opening quote
+// of a value enclosed in one pair of matching quotes, and its closing quote if
+// the cut kept it.
+std::string_view ValueAsRead(std::string_view stored, std::size_t size) noexcept;
 
 class ProfileFile {
 public:
@@ -70,12 +66,16 @@ public:
     ProfileFile();
     // Parses `bytes`, the whole file as on disk.
     explicit ProfileFile(std::string bytes);
+    ~ProfileFile();
     // Lines point into the file's own buffers.
     ProfileFile(const ProfileFile&) = delete;
     ProfileFile& operator=(const ProfileFile&) = delete;
 
     // Names are cleaned (see CleanName) by the caller.
-    // The value of the first key `key` of the first section `section`.
+    // The value of the first key `key` of the first section `section` as it
+    // stands in the file: trimmed, cut at a NUL, quotes kept (ValueAsRead gives
+    // what a read returns). None when there is no such key or when the first
+    // line of that name has no '='.
     std::optional<std::string_view> Find(std::string_view section, std::string_view key) const;
     // Every header's name in file order, copies included, empty names left out.
     std::vector<std::string> SectionNames() const;
@@ -89,27 +89,11 @@ public:
     // The whole file as it is to be saved.
     std::string Serialize() const;
 
-    Encoding GetEncoding() const noexcept { return encoding_; }
-    LineEnd GetLineEnd() const noexcept { return lineEnd_; }
-
 private:
     static constexpr std::uint32_t None = 0xFFFFFFFFu;
 
-    struct Line {
-        const char* raw = nullptr;   // content in the file's encoding
-        const char* text = nullptr;  // content as 8-bit text, cut at a NUL
-        std::uint32_t rawLen = 0;
-        std::uint32_t textLen = 0;
-        LineParse parse;
-        std::uint32_t nextSame = None;  // next key line of the same name
-        LineEnd end = LineEnd::None;
-        bool deleted = false;
-
-        std::string_view Raw() const noexcept { return {raw, rawLen}; }
-        std::string_view Text() const noexcept { return {text, textLen}; }
-        std::string_view Name() const noexcept { return {text + parse.nameOff, parse.nameLen}; }
-        std::string_view Value() const noexcept { return {text + parse.valueOff, parse.valueLen}; }
-    };
+    struct Line;
+    struct Section;
 
     // Open-addressing table from folded names to numbers (line or section
     // indexes); the names themselves stay in the lines.
@@ -139,15 +123,6 @@ private:
         std::size_t count_ = 0;
     };
 
-    struct Section {
-        Line header;
-        bool hasHeader = false;  // false for the lines before the first header
-        bool deleted = false;
-        std::uint32_t nextSame = None;  // next section of the same name
-        std::vector<Line> body;
-        NameTable keys;
-    };
-
     void Load(std::string_view body);
     void IndexSection(Section& section);
     Section* FindSection(std::string_view name);
@@ -167,6 +142,7 @@ private:
     std::deque<std::string> arena_;  // text of lines the edits made
     Encoding encoding_ = Encoding::Bytes;
     std::size_t markLen_ = 0;  // byte order mark
+    std::string_view oddByte_;  // UTF-16: the last byte of a file of odd length
     LineEnd lineEnd_ = LineEnd::CRLF;
     std::vector<Section> sections_;  // [0]: the lines before the first header
     NameTable sectionIndex_;

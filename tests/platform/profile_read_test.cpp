@@ -53,6 +53,12 @@ std::vector<ReadCase> ReadCases() {
         // Values
         {"ValueAfterFirstEquals", "[s]\r\nk = a=b ; not a comment\r\n", "s", "k", "a=b ; not a comment"},
         {"ValueTrimmedOfTabs", "[s]\r\nk=\t v \t\r\n", "s", "k", "v"},
+        // Blanks are also VT, FF and ^Z (CR always ends a line).
+        {"HeaderAfterVerticalTab", "\x0b[t]\r\nz=1\x1a\r\n", "t", "z", "1"},
+        {"FormFeedAndEofMarkAroundNames", "[\x0c s\x1a]\r\n\x1ak\x0b=\x0cv\x0b\r\n", "s", "k", "v"},
+        {"EofMarkInsideValueKept", "[s]\r\nk=a\x1a b\r\n", "s", "k", "a\x1a b"},
+        {"QuotesInsideBlanksRemoved", "[s]\r\nk=\x0b\"v \"\x1a\r\n", "s", "k", "v "},
+        {"OtherControlBytesAreNoBlanks", "[s]\r\nk=\x01v\x7f\r\n", "s", "k", "\x01v\x7f"},
         {"DoubleQuotesRemoved", "[s]\r\ntitle=\"Piper Cub\"\r\n", "s", "title", "Piper Cub"},
         {"SingleQuotesRemoved", "[s]\r\ntitle='Piper Cub'\r\n", "s", "title", "Piper Cub"},
         {"QuotesKeepInnerBlanks", "[s]\r\nk=  \" padded \"  \r\n", "s", "k", " padded "},
@@ -63,7 +69,13 @@ std::vector<ReadCase> ReadCases() {
         {"EmptyQuotesGiveEmpty", "[s]\r\nk=\"\"\r\n", "s", "k", ""},
         {"EmptyValueIsNotMissing", "[s]\r\nk=\r\n", "s", "k", ""},
         {"CommentLineIsNoKey", "[s]\r\n;k=commented\r\n  ; k=indented\r\nk=live\r\n", "s", "k", "live"},
-        {"LineWithoutEqualsIsNoKey", "[s]\r\ntitle Boeing\r\n", "s", "title Boeing", Missing},
+        // A line with no '=' is a key with no value: it reads as missing and
+        // hides a later key of the same name.
+        {"KeyWithoutValueReadsDefault", "[s]\r\ntitle Boeing\r\n", "s", "title Boeing", Missing},
+        {"KeyWithoutValueHidesLaterKey", "[s]\r\nb\r\nb=2\r\n", "s", "b", Missing},
+        {"KeyWithoutValueTrimmed", "[s]\r\n \tB \x0b\r\nb=2\r\n", "s", "b", Missing},
+        {"KeyWithoutValueHidesOnlyItsName", "[s]\r\nb\r\nc=3\r\n", "s", "c", "3"},
+        {"KeyWithoutValueBeforeHeaderHidesNothing", "b\r\n[s]\r\nb=2\r\n", "s", "b", "2"},
         {"KeyNameBeforeFirstEquals", "[s]\r\na=b=c\r\n", "s", "a", "b=c"},
         {"EmptyKeyName", "[s]\r\n=v\r\n", "s", "", "v"},
         // Duplicates
@@ -72,7 +84,16 @@ std::vector<ReadCase> ReadCases() {
         {"LaterCopyOfSectionUnreachable", "[s]\r\nk=1\r\n[S]\r\nk=3\r\nj=4\r\n", "s", "j", Missing},
         // Sizes
         {"CutToSizeMinusOne", "[s]\r\nk=abcdef\r\n", "s", "k", "abc", 4},
-        {"CutAfterQuotesRemoved", "[s]\r\nk=\"abcdef\"\r\n", "s", "k", "abc", 4},
+        // The stored text is cut first, quotes included; then the opening
+        // quote goes, and the closing one if the cut kept it.
+        {"CutBeforeQuotesRemoved", "[s]\r\nk=\"abcdef\"\r\n", "s", "k", "ab", 4},
+        {"CutDropsOnlyClosingQuote", "[s]\r\nk=\"abcdef\"\r\n", "s", "k", "abcdef", 8},
+        {"QuotedValueWholeAtLengthPlusOne", "[s]\r\nk=\"abcdef\"\r\n", "s", "k", "abcdef", 9},
+        {"QuotedValueAt99", "[s]\r\nk=\" " + std::string(97, 'x') + "\"\r\n", "s", "k", " " + std::string(96, 'x'),
+         99},
+        {"QuotedValueAt100", "[s]\r\nk=\" " + std::string(97, 'x') + "\"\r\n", "s", "k", " " + std::string(97, 'x'),
+         100},
+        {"QuotedValueAtSizeTwo", "[s]\r\nk='abc'\r\n", "s", "k", "", 2},
         {"SizeOneGivesEmpty", "[s]\r\nk=abcdef\r\n", "s", "k", "", 1},
         {"SizeZeroGivesEmpty", "[s]\r\nk=abcdef\r\n", "s", "k", "", 0},
         {"DefaultCutToo", "[s]\r\n", "s", "k", "<UN", 4},
@@ -96,11 +117,19 @@ std::vector<ReadCase> ReadCases() {
         {"Utf16LineEnds", Utf16("[s]\rk=1\r\nj=2", false), "s", "j", "2"},
         {"NoMarkMeansBytes", "[s]\r\nk=Caf\xC3\xA9\r\n", "s", "k", "Caf\xC3\xA9"},
         {"EightBitBytesKept", "[s]\r\nk=\x80\x81\xE9\xFF\r\n", "s", "k", "\x80\x81\xE9\xFF"},
-        // NUL bytes
-        {"NulEndsLine", Bytes("[s]\r\nk=abc\0def\r\nj=2\r\n"), "s", "k", "abc"},
+        // NUL bytes cut a name or value; the '=' or ']' after one is still found.
+        {"NulEndsValue", Bytes("[s]\r\nk=abc\0def\r\nj=2\r\n"), "s", "k", "abc"},
+        {"NulInHeader", Bytes("[a\0]\r\nk=v\r\n"), "a", "k", "v"},
+        {"NulInHeaderCutsName", Bytes("[a\0b]\r\nk=v\r\n"), "a", "k", "v"},
+        {"NulInKeyName", Bytes("[s]\r\nk\0x=v\r\nk=w\r\n"), "s", "k", "v"},
+        {"NulInKeyNameHidesNothingElse", Bytes("[s]\r\nk\0x=v\r\nj=w\r\n"), "s", "j", "w"},
+        {"NulBeforeValueGivesEmpty", Bytes("[s]\r\nk= \0v\r\n"), "s", "k", ""},
+        {"NulCutsKeyWithoutValue", Bytes("[s]\r\nk\0junk\r\nk=2\r\n"), "s", "k", Missing},
         {"NulLineDoesNotHideNext", Bytes("[s]\r\nk=abc\0def\r\nj=2\r\n"), "s", "j", "2"},
         {"NulHidesHeader", Bytes("[a]\r\n\0[b]\r\nk=1\r\n"), "a", "k", "1"},
         {"NulInUtf16", Utf16(std::string("[s]\r\nk=ab\0cd\r\n", 14), false), "s", "k", "ab"},
+        {"NulInUtf16Header", Utf16(std::string("[a\0]\r\nk=v\r\n", 12), false), "a", "k", "v"},
+        {"Utf16OddLastByteIgnored", Bytes("\xff\xfe[\0s\0]\0\r\0\n\0k\0=\0v\0X"), "s", "k", "v"},
     };
 }
 

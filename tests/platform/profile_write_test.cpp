@@ -60,6 +60,16 @@ std::vector<WriteCase> WriteCases() {
         {"ReplaceFirstOfCopies", "[s]\r\nk=1\r\nK=2\r\n", {{"s", "k", "9"}}, "[s]\r\nk=9\r\nK=2\r\n"},
         {"ReplaceKeepsLineEnd", "[s]\nk=1\r\nj=2", {{"s", "k", "10"}, {"s", "j", "20"}}, "[s]\nk=10\r\nj=20"},
         {"ReplaceDropsTextAfterNul", Bytes("[s]\r\nk=1\0junk\r\n"), {{"s", "k", "2"}}, "[s]\r\nk=2\r\n"},
+        {"ReplaceKeepsNameWithNul", Bytes("[s]\r\nk\0x=v\r\nk=w\r\n"), {{"s", "k", "1"}},
+         Bytes("[s]\r\nk\0x=1\r\nk=w\r\n")},
+        {"ReplaceUnderHeaderWithNul", Bytes("[a\0]\r\nk=v\r\n"), {{"a", "k", "w"}}, Bytes("[a\0]\r\nk=w\r\n")},
+        {"ReplaceAfterEveryKindOfBlank", "[s]\r\nk=\x0b" "old\x1a\r\n", {{"s", "k", "new"}}, "[s]\r\nk=\x0bnew\r\n"},
+        // A line with no '=' is the key of that name: a write replaces it.
+        {"WriteReplacesKeyWithoutValue", "[s]\r\nb\r\nb=2\r\n", {{"s", "b", "new"}}, "[s]\r\nb=new\r\nb=2\r\n"},
+        {"WriteGivesKeyWithoutValueItsValue", "[s]\r\ntitle\r\n", {{"s", "title", "v"}}, "[s]\r\ntitle=v\r\n"},
+        {"KeyWithoutValueKeepsItsSpelling", "[s]\r\n  Title \t\r\n", {{"s", "TITLE", "v"}}, "[s]\r\n  Title=v\r\n"},
+        {"KeyWithoutValueDropsTextAfterNul", Bytes("[s]\r\nk\0junk\r\n"), {{"s", "k", "v"}}, "[s]\r\nk=v\r\n"},
+        {"RemoveKeyWithoutValue", "[s]\r\nb\r\nb=2\r\n", {{"s", "b", std::nullopt}}, "[s]\r\nb=2\r\n"},
         {"RemoveKeyRemovesItsLineOnly", "[s]\r\nk=1\r\n; keep\r\nj=2\r\n", {{"s", "K", std::nullopt}},
          "[s]\r\n; keep\r\nj=2\r\n"},
         {"RemoveLastKeyKeepsHeader", "[s]\r\nk=1\r\n[t]\r\n", {{"s", "k", std::nullopt}}, "[s]\r\n[t]\r\n"},
@@ -91,6 +101,9 @@ std::vector<WriteCase> WriteCases() {
         {"ValueCannotInjectHeader", std::nullopt, {{"s", "k", "1\r\n[victim]\r\nk=2"}},
          "[s]\r\nk=1  [victim]  k=2\r\n"},
         {"NamesTrimmedWhenWritten", std::nullopt, {{"  padded\t", " key ", "v"}}, "[padded]\r\nkey=v\r\n"},
+        {"NamesTrimmedOfEveryBlank", std::nullopt, {{"\x0bs\x1a", "\x0ck\x0b", "v"}}, "[s]\r\nk=v\r\n"},
+        {"ValuesWithEveryBlankQuoted", std::nullopt, {{"s", "a", "\x0bv"}, {"s", "b", "v\x1a"}, {"s", "c", "\x0c"}},
+         "[s]\r\na=\"\x0bv\"\r\nb=\"v\x1a\"\r\nc=\"\x0c\"\r\n"},
         {"KeyWithEqualsRefused", "[s]\r\nk=1\r\n", {{"s", "a=b", "v"}}, "[s]\r\nk=1\r\n"},
         {"KeyStartingWithSemicolonRefused", "[s]\r\nk=1\r\n", {{"s", ";k", "v"}}, "[s]\r\nk=1\r\n"},
         {"KeyStartingWithBracketRefused", std::nullopt, {{"s", "[x]", "v"}}, std::nullopt},
@@ -106,6 +119,23 @@ std::vector<WriteCase> WriteCases() {
          Utf16("[s]\nk=\xE2\x82\xAC\nj=2\n", true)},
         {"Utf16RemoveKey", Utf16("[s]\r\nk=1\r\nj=2\r\n", false), {{"s", "k", std::nullopt}},
          Utf16("[s]\r\nj=2\r\n", false)},
+        // The odd last byte of a UTF-16 file stays the last byte: what is
+        // added keeps to two-byte units.
+        {"Utf16OddByteStaysLastOnNewKey", Bytes("\xff\xfe[\0s\0]\0\r\0\n\0k\0=\0v\0X"), {{"s", "j", "1"}},
+         Bytes("\xff\xfe[\0s\0]\0\r\0\n\0k\0=\0v\0\r\0\n\0j\0=\0" "1\0\r\0\n\0X")},
+        {"Utf16OddByteStaysLastOnReplace", Bytes("\xff\xfe[\0s\0]\0\r\0\n\0k\0=\0v\0X"), {{"s", "k", "w"}},
+         Bytes("\xff\xfe[\0s\0]\0\r\0\n\0k\0=\0w\0X")},
+        {"Utf16OddByteStaysLastOnNewSection", Bytes("\xfe\xff\0[\0s\0]\0\n\0k\0=\0vX"), {{"t", "j", "1"}},
+         Bytes("\xfe\xff\0[\0s\0]\0\n\0k\0=\0v\0\n\0[\0t\0]\0\n\0j\0=\0" "1\0\nX")},
+        {"Utf16OddByteStaysWhenAllRemoved", Bytes("\xff\xfe[\0s\0]\0\r\0\n\0k\0=\0v\0X"),
+         {{"s", std::nullopt, std::nullopt}}, Bytes("\xff\xfeX")},
+        // Lines an edit does not touch keep their bytes and stay lines: a
+        // lone CR never joins the LF of an empty line into one line end.
+        {"RemoveKeepsEmptyLineAfterLoneCr", "[s]\rk=1\n\n[t]\r", {{"s", "k", std::nullopt}}, "[s]\r\n\n[t]\r"},
+        {"InsertKeepsEmptyLineAfterLoneCr", "[s]\rk=1\n\n", {{"s", "j", "2"}}, "[s]\rk=1\nj=2\r\n\n"},
+        {"Utf16KeepsEmptyLineAfterLoneCr", Utf16("[s]\rk=1\n\n", false), {{"s", "k", std::nullopt}},
+         Utf16("[s]\r\n\n", false)},
+        {"LoneCrBeforeBlanksLineUntouched", "[s]\rk=1\n \n", {{"s", "k", std::nullopt}}, "[s]\r \n"},
     };
 }
 
@@ -143,6 +173,37 @@ TEST_F(ProfileTest, WriteReportsRefusedKey) {
     EXPECT_EQ(failures[0].path, path_);
     EXPECT_NE(failures[0].reason.find(";comment"), std::string::npos);
     EXPECT_EQ(ReadFile(path_), "[s]\r\nk=2\r\n");
+}
+
+// What the program writes reads back as written at the sizes it reads with
+// (99, 254, 499) wherever some writing can: a value of up to size - 2 bytes
+// always does. A value that begins with a blank and fills the buffer cannot:
+// the opening quote it needs takes a place in the buffer, so it reads one
+// byte short, as it would on the platform.
+TEST_F(ProfileTest, ValuesReadBackAtTheProgramsSizes) {
+    struct Case {
+        const char* name;
+        std::string value, at99, at254, at499;
+    };
+    const auto x = [](std::size_t n) { return std::string(n, 'x'); };
+    const std::vector<Case> cases = {
+        {"LeadingBlankFits", " " + x(96), " " + x(96), " " + x(96), " " + x(96)},
+        {"LeadingBlankFillsBuffer", " " + x(97), " " + x(96), " " + x(97), " " + x(97)},
+        {"TrailingBlankFillsBuffer", x(97) + " ", x(97), x(97) + " ", x(97) + " "},
+        {"EnclosingQuotesLong", "\"" + x(200) + "\"", "\"" + x(96), "\"" + x(200) + "\"", "\"" + x(200) + "\""},
+        {"LeadingBlankPath", " " + x(399), " " + x(96), " " + x(251), " " + x(399)},
+        // Blanks past every cut but the longest: right where display names
+        // are read (99), rather than at 499 where none are.
+        {"TrailingBlanksPastTheCut", x(200) + std::string(53, ' '), x(98), x(200), x(200)},
+        {"NothingToQuote", x(300), x(98), x(253), x(300)},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(WritePrivateProfileStringA("s", c.name, c.value, path_));
+        RestartStore();
+        EXPECT_EQ(Get("s", c.name, 99), c.at99) << c.name;
+        EXPECT_EQ(Get("s", c.name, 254), c.at254) << c.name;
+        EXPECT_EQ(Get("s", c.name, 499), c.at499) << c.name;
+    }
 }
 
 TEST_F(ProfileTest, RemovedCopiesUncoverTheNextOne) {
@@ -226,7 +287,7 @@ protected:
         std::string s, k;
         const auto value = parsed.Find(profile::CleanName(section, s), profile::CleanName(key, k));
         ASSERT_TRUE(value.has_value()) << "section [" << section << "] key [" << key << "]";
-        EXPECT_EQ(*value, expected);
+        EXPECT_EQ(profile::ValueAsRead(*value, std::string_view::npos), expected);
     }
 };
 

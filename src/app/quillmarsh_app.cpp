@@ -15,8 +15,6 @@ constexpr MessageMapEntry kEntries[] = {
 
 const MessageMap CQuillmarshApp::messageMap{&CWinApp::messageMap, kEntries, std::size(kEntries)};
 
-CQuillmarshApp::CQuillmarshApp() : CWinApp(nullptr) {}
-
 const MessageMap* CQuillmarshApp::GetMessageMap() const { return &messageMap; }
 
 bool CQuillmarshApp::InitInstance() {
@@ -26,9 +24,9 @@ bool CQuillmarshApp::InitInstance() {
     SetRegistryKey("Local AppWizard-Generated Applications");
     {
         CQuillmarshDlg dialog(nullptr);
-        m_pMainWnd = &dialog;
+        mainWindow = &dialog;
         dialog.DoModal();
-        m_pMainWnd = nullptr;
+        mainWindow = nullptr;
     }
     return false;
 }

@@ -8,7 +8,6 @@ namespace qm {
 
 class CQuillmarshApp : public CWinApp {
 public:
-    CQuillmarshApp();
     const MessageMap* GetMessageMap() const override;
     static const MessageMap messageMap;
     bool InitInstance() override;

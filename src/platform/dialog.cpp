@@ -72,14 +72,14 @@ CDialog::~CDialog() = default;
 std::intptr_t CDialog::DoModal() { return CurrentHost().RunModal(*this); }
 
 bool CDialog::OnInitDialog() {
-    UpdateData(false);
+    UpdateData();
     return true;
 }
 
 void CDialog::DoDataExchange(CDataExchange* /*exchange*/) {}
 
 void CDialog::OnOK() {
-    if (!UpdateData(true)) return;
+    UpdateData();
     EndDialog(IDOK);
 }
 
@@ -90,10 +90,9 @@ void CDialog::EndDialog(std::intptr_t result) {
     if (peer_ != nullptr) peer_->ModalEnded(result);
 }
 
-bool CDialog::UpdateData(bool saveAndValidate) {
-    CDataExchange exchange(*this, saveAndValidate);
+void CDialog::UpdateData() {
+    CDataExchange exchange(*this);
     DoDataExchange(&exchange);
-    return true;
 }
 
 void DDX_Control(CDataExchange* exchange, int id, CControl& control) {
@@ -236,9 +235,7 @@ const MessageMap CWinApp::messageMap{&CCmdTarget::messageMap, nullptr, 0};
 
 const MessageMap* CWinApp::GetMessageMap() const { return &messageMap; }
 
-CWinApp::CWinApp(const char* appName) : appName_(appName != nullptr ? appName : "quillmarsh") {
-    TheApp() = this;
-}
+CWinApp::CWinApp() { TheApp() = this; }
 
 CWinApp::~CWinApp() {
     if (TheApp() == this) TheApp() = nullptr;

@@ -180,13 +180,11 @@ class CDialog;
 // Binds control wrappers to their controls during the data exchange.
 class CDataExchange {
 public:
-    CDataExchange(CDialog& dialog, bool saveAndValidate) : dialog_(dialog), save_(saveAndValidate) {}
+    explicit CDataExchange(CDialog& dialog) : dialog_(dialog) {}
     CDialog& Dialog() const { return dialog_; }
-    bool SaveAndValidate() const { return save_; }
 
 private:
     CDialog& dialog_;
-    bool save_;
 };
 
 // Binds `control` to the dialog's control `id`; a wrapper already bound stays
@@ -230,7 +228,10 @@ public:
     virtual void OnOK();
     virtual void OnCancel();
     void EndDialog(std::intptr_t result);
-    bool UpdateData(bool saveAndValidate);
+    // Runs the data exchange. The program's exchanges only bind controls
+    // (DDX_Control) and move no values, so loading and saving are one call
+    // that cannot fail.
+    void UpdateData();
 
     // A message box owned by this dialog, through the host. Returns the
     // button pressed (IDOK, IDCANCEL, IDYES, IDNO) or 0 when it could not be
@@ -330,7 +331,7 @@ void SetHost(Host* host);
 
 class CWinApp : public CCmdTarget {
 public:
-    explicit CWinApp(const char* appName = nullptr);
+    CWinApp();
     ~CWinApp() override;
 
     const MessageMap* GetMessageMap() const override;
@@ -339,17 +340,15 @@ public:
     virtual bool InitInstance();
     virtual int ExitInstance();
     void OnHelp() {}
-    void SetRegistryKey(std::string_view key) { registryKey_ = key; }
+    // Where the platform would keep the application's settings; the program
+    // keeps none, so nothing is stored.
+    void SetRegistryKey(std::string_view /*key*/) {}
     void EnableControlContainer() {}
 
-    CDialog* m_pMainWnd = nullptr;
-    const std::string& AppName() const { return appName_; }
+    // The dialog that runs as the application's main window, while it runs.
+    CDialog* mainWindow = nullptr;
 
     static CWinApp* Current();
-
-private:
-    std::string appName_;
-    std::string registryKey_;
 };
 
 // The application entry: calls the one application object's InitInstance; on

@@ -16,8 +16,6 @@ int ScriptedHost::ShowMessageBox(CDialog* /*owner*/, std::string_view text, std:
         answers_.pop_front();
     } else if ((type & MB_TYPEMASK) == MB_OK) {
         answer = IDOK;
-    } else {
-        ++unanswered_;
     }
     boxes_.push_back({std::string(text), std::string(caption), type, answer});
     return answer;

@@ -33,8 +33,7 @@ public:
     ~ScriptedHost() override;  // restores the host that was current before
 
     // The answer to the next box. Boxes without a scripted answer get IDOK
-    // when OK is their only button; any other box then answers 0 (not shown)
-    // and is counted in UnansweredBoxes().
+    // when OK is their only button; any other box then answers 0 (not shown).
     void AnswerNextBox(int answer) { answers_.push_back(answer); }
     // The script of the next modal run. A run without one fails with -1.
     void OnNextModal(ModalScript script) { scripts_.push_back(std::move(script)); }
@@ -50,7 +49,6 @@ public:
 
     const std::vector<Box>& Boxes() const { return boxes_; }
     void ClearBoxes() { boxes_.clear(); }
-    int UnansweredBoxes() const { return unanswered_; }
     int PendingAnswers() const { return static_cast<int>(answers_.size()); }
     int ModalRuns() const { return modalRuns_; }
 
@@ -63,7 +61,6 @@ private:
     std::deque<int> answers_;
     std::deque<ModalScript> scripts_;
     std::vector<Box> boxes_;
-    int unanswered_ = 0;
     int modalRuns_ = 0;
 };
 

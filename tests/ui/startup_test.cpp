@@ -104,7 +104,7 @@ TEST(StartupTest, InitInstanceRunsTheMainWindowModallyAndEndsTheApplication) {
     host.OnNextModal([&](CDialog& dialog) {
         auto& main = dynamic_cast<CQuillmarshDlg&>(dialog);
         seenManufacturer = main.ManufacturerList().GetSelectedText();
-        seenMain = app.m_pMainWnd;
+        seenMain = app.mainWindow;
         EXPECT_EQ(seenMain, &dialog);
         host.AnswerNextBox(IDYES);
         PressEscape(dialog);
@@ -112,7 +112,7 @@ TEST(StartupTest, InitInstanceRunsTheMainWindowModallyAndEndsTheApplication) {
     EXPECT_FALSE(app.InitInstance());
     EXPECT_EQ(host.ModalRuns(), 1);
     EXPECT_EQ(seenManufacturer, "aviatik");
-    EXPECT_EQ(app.m_pMainWnd, nullptr);
+    EXPECT_EQ(app.mainWindow, nullptr);
     ASSERT_EQ(host.Boxes().size(), 1u);
     EXPECT_EQ(host.Boxes()[0].text, "Do you really want to exit?");
     EXPECT_EQ(AfxWinMain(), 0) << "a failed modal run ends the program the same way";

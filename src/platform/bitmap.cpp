@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <bit>
 #include <map>
-#include <mutex>
 #include <optional>
 
 #include "platform/fs.h"
@@ -281,11 +280,11 @@ BitmapHandle DecodeRle(const Reader& in, const Header& header) {
     return picture.Done();
 }
 
-// The program's embedded resources. Registration may come from static
-// initialisers of other files, so the registry is made at its first use; it
-// is never destroyed, so icons stay valid to the very end.
+// The program's embedded resources, made at the first registration or load
+// whichever file's code comes first. The program has one thread, so the
+// registry needs no lock; an icon handed out stays valid after the registry
+// is gone, as the caller shares it.
 struct Resources {
-    std::mutex mutex;
     std::map<int, std::vector<std::uint8_t>> bitmaps;
     std::map<int, std::vector<std::vector<std::uint8_t>>> iconImages;
     std::map<int, IconHandle> icons;
@@ -293,8 +292,8 @@ struct Resources {
 };
 
 Resources& TheResources() {
-    static Resources* resources = new Resources;
-    return *resources;
+    static Resources resources;
+    return resources;
 }
 
 }  // namespace
@@ -337,13 +336,11 @@ BitmapHandle LoadImageFromFile(const std::string& path) {
 
 void RegisterBitmapResource(int id, std::span<const std::uint8_t> bmpBytes) {
     Resources& resources = TheResources();
-    const std::lock_guard lock(resources.mutex);
     resources.bitmaps[id].assign(bmpBytes.begin(), bmpBytes.end());
 }
 
 BitmapHandle LoadBitmapResource(int id) {
     Resources& resources = TheResources();
-    const std::lock_guard lock(resources.mutex);
     const auto found = resources.bitmaps.find(id);
     if (found == resources.bitmaps.end()) return nullptr;
     return DecodeBmp(found->second);
@@ -351,7 +348,6 @@ BitmapHandle LoadBitmapResource(int id) {
 
 void RegisterIconResource(int id, std::vector<std::span<const std::uint8_t>> bmpImages) {
     Resources& resources = TheResources();
-    const std::lock_guard lock(resources.mutex);
     auto& images = resources.iconImages[id];
     images.clear();
     for (const auto& image : bmpImages) images.emplace_back(image.begin(), image.end());
@@ -360,7 +356,6 @@ void RegisterIconResource(int id, std::vector<std::span<const std::uint8_t>> bmp
 
 IconHandle LoadIconResource(int id) {
     Resources& resources = TheResources();
-    const std::lock_guard lock(resources.mutex);
     if (const auto loaded = resources.icons.find(id); loaded != resources.icons.end()) return loaded->second;
     const auto found = resources.iconImages.find(id);
     if (found == resources.iconImages.end()) return nullptr;
@@ -378,13 +373,11 @@ IconHandle LoadIconResource(int id) {
 
 void RegisterStringResource(int id, std::string text) {
     Resources& resources = TheResources();
-    const std::lock_guard lock(resources.mutex);
     resources.strings[id] = std::move(text);
 }
 
 std::string LoadStringResource(int id) {
     Resources& resources = TheResources();
-    const std::lock_guard lock(resources.mutex);
     const auto found = resources.strings.find(id);
     return found == resources.strings.end() ? std::string() : found->second;
 }

@@ -1,7 +1,6 @@
 // The program's resources: its three dialog templates, the no-thumbnail
 // picture, the icon and the about item's text, embedded at build time.
 #include <cstddef>
-#include <mutex>
 #include <span>
 
 #include "platform/bitmap.h"
@@ -78,17 +77,18 @@ std::span<const std::uint8_t> Bytes(const unsigned char* data, std::size_t size)
 }  // namespace
 
 void RegisterQuillmarshResources() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        RegisterDialogTemplate(kMainDialog);
-        RegisterDialogTemplate(kAboutBox);
-        RegisterDialogTemplate(kNewCategory);
-        RegisterBitmapResource(IDB_NOTHUMBNAIL, Bytes(qm_res_nothumbnail_bmp, qm_res_nothumbnail_bmp_size));
-        RegisterIconResource(IDR_MAINFRAME, {Bytes(qm_res_icon48_bmp, qm_res_icon48_bmp_size),
-                                             Bytes(qm_res_icon32_bmp, qm_res_icon32_bmp_size),
-                                             Bytes(qm_res_icon16_bmp, qm_res_icon16_bmp_size)});
-        RegisterStringResource(IDS_ABOUTBOX, "&About Quillmarsh...");
-    });
+    // Once only: registering the icon again would make a new icon handle.
+    static bool registered = false;
+    if (registered) return;
+    registered = true;
+    RegisterDialogTemplate(kMainDialog);
+    RegisterDialogTemplate(kAboutBox);
+    RegisterDialogTemplate(kNewCategory);
+    RegisterBitmapResource(IDB_NOTHUMBNAIL, Bytes(qm_res_nothumbnail_bmp, qm_res_nothumbnail_bmp_size));
+    RegisterIconResource(IDR_MAINFRAME, {Bytes(qm_res_icon48_bmp, qm_res_icon48_bmp_size),
+                                         Bytes(qm_res_icon32_bmp, qm_res_icon32_bmp_size),
+                                         Bytes(qm_res_icon16_bmp, qm_res_icon16_bmp_size)});
+    RegisterStringResource(IDS_ABOUTBOX, "&About Quillmarsh...");
 }
 
 }  // namespace qm

@@ -8,7 +8,7 @@ namespace {
 
 class CategoryListsTest : public ::testing::Test {
 protected:
-    SimFolder sim;
+    SimFolder sim_;
 };
 
 std::vector<std::string> Entry(int n, const std::string& title, const std::string& displayName) {
@@ -23,18 +23,18 @@ std::string Section(const std::string& name, const std::vector<std::vector<std::
 }
 
 TEST_F(CategoryListsTest, NoCategoryFileGivesEmptyListsAndNoMessage) {
-    MainWindow w(sim);
+    MainWindow w(sim_);
     EXPECT_TRUE(w.dialog.CategoryList().Items().empty());
     EXPECT_EQ(w.dialog.CategoryList().GetCurSel(), -1);
     EXPECT_TRUE(w.dialog.EntryList().Items().empty());
     EXPECT_TRUE(w.host.Boxes().empty());
-    EXPECT_FALSE(Exists(sim.CategoryFile()));  // reading creates nothing
+    EXPECT_FALSE(Exists(sim_.CategoryFile()));  // reading creates nothing
 }
 
 TEST_F(CategoryListsTest, NamesKeepFileOrderInTheTableAndSortInTheList) {
-    sim.WriteCategories(Section("b", {Entry(0, "T", "in b")}) + Section("A", {Entry(0, "T", "in A")}) +
+    sim_.WriteCategories(Section("b", {Entry(0, "T", "in b")}) + Section("A", {Entry(0, "T", "in A")}) +
                         Section("c", {}));
-    MainWindow w(sim);
+    MainWindow w(sim_);
     ASSERT_TRUE(w.dialog.CategoryNameTable().has_value());
     EXPECT_EQ(*w.dialog.CategoryNameTable(), (Items{"b", "A", "c"}));
     EXPECT_EQ(w.Items(w.dialog.CategoryList()), (Items{"A", "b", "c"}));
@@ -50,8 +50,8 @@ TEST_F(CategoryListsTest, EveryCategoryIsListedInFull) {
     for (int i = 0; i < 200; ++i) file += Section("Cat" + std::to_string(1000 + i), {Entry(0, "T", "x")});
     const std::string longName(120, 'L');
     file += Section(longName, {Entry(0, "T", "long one")});
-    sim.WriteCategories(file);
-    MainWindow w(sim);
+    sim_.WriteCategories(file);
+    MainWindow w(sim_);
     EXPECT_EQ(w.dialog.CategoryList().GetCount(), 201);
     ASSERT_TRUE(PickText(w.dialog, IDC_CATEGORY, longName));
     EXPECT_EQ(w.Items(w.dialog.EntryList()), (Items{"long one"}));
@@ -68,8 +68,8 @@ class EntryListingTest : public CategoryListsTest, public ::testing::WithParamIn
 TEST_P(EntryListingTest, ListsEntriesUpToTheFirstMissingDisplayName) {
     std::vector<std::string> lines = {"[Cat]"};
     lines.insert(lines.end(), GetParam().lines.begin(), GetParam().lines.end());
-    sim.WriteCategories(CrlfLines(lines));
-    MainWindow w(sim);
+    sim_.WriteCategories(CrlfLines(lines));
+    MainWindow w(sim_);
     EXPECT_EQ(w.Items(w.dialog.EntryList()), GetParam().listed);
 }
 
@@ -92,8 +92,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(CategoryListsTest, PickingACategoryListsItsEntriesAndKeepsTheDisplayName) {
-    sim.WriteCategories(Section("A", {Entry(0, "T", "a0")}) + Section("B", {Entry(0, "T", "b0"), Entry(1, "T", "b1")}));
-    MainWindow w(sim);
+    sim_.WriteCategories(Section("A", {Entry(0, "T", "a0")}) + Section("B", {Entry(0, "T", "b0"), Entry(1, "T", "b1")}));
+    MainWindow w(sim_);
     PickItem(w.dialog, IDC_ENTRY_LIST, 0);
     TypeText(w.dialog, IDC_DISPLAY_NAME, "kept");
     ASSERT_TRUE(PickText(w.dialog, IDC_CATEGORY, "B"));
@@ -103,9 +103,9 @@ TEST_F(CategoryListsTest, PickingACategoryListsItsEntriesAndKeepsTheDisplayName)
 }
 
 TEST_F(CategoryListsTest, CategoryWhoseSectionWasRemovedElsewhereListsNothing) {
-    sim.WriteCategories(Section("A", {Entry(0, "T", "a0")}) + Section("B", {Entry(0, "T", "b0")}));
-    MainWindow w(sim);
-    sim.WriteCategories(Section("A", {Entry(0, "T", "a0")}));  // another program removed B
+    sim_.WriteCategories(Section("A", {Entry(0, "T", "a0")}) + Section("B", {Entry(0, "T", "b0")}));
+    MainWindow w(sim_);
+    sim_.WriteCategories(Section("A", {Entry(0, "T", "a0")}));  // another program removed B
     ASSERT_TRUE(PickText(w.dialog, IDC_CATEGORY, "B"));
     EXPECT_TRUE(w.dialog.EntryList().Items().empty());
     EXPECT_EQ(w.dialog.CountCategoryEntries("B"), 0);
@@ -113,11 +113,11 @@ TEST_F(CategoryListsTest, CategoryWhoseSectionWasRemovedElsewhereListsNothing) {
 }
 
 TEST_F(CategoryListsTest, FindAndCountFollowTheirOwnKeys) {
-    sim.WriteCategories(CrlfLines({"[C]", "aircraft0.title=T0", "aircraft0.displayName=Jet",
+    sim_.WriteCategories(CrlfLines({"[C]", "aircraft0.title=T0", "aircraft0.displayName=Jet",
                                    "aircraft1.title=T1", "aircraft1.displayName=Jet",
                                    "aircraft2.displayName=no title", "aircraft3.title=T3",
                                    "aircraft3.displayName=after the gap"}));
-    MainWindow w(sim);
+    MainWindow w(sim_);
     EXPECT_EQ(w.dialog.FindEntryByDisplayName("C", "Jet"), 0);
     EXPECT_EQ(w.dialog.FindEntryByDisplayName("c", "jet"), -1);  // the display name's case matters
     EXPECT_EQ(w.dialog.FindEntryByDisplayName("C", "no title"), 2);
@@ -133,8 +133,8 @@ TEST_F(CategoryListsTest, MoreThanTenThousandEntriesAreAllListed) {
         const std::string k = "aircraft" + std::to_string(n);
         file += k + ".title=T\r\n" + k + ".displayName=E" + std::to_string(n) + "\r\n";
     }
-    sim.WriteCategories(file);
-    MainWindow w(sim);
+    sim_.WriteCategories(file);
+    MainWindow w(sim_);
     EXPECT_EQ(w.dialog.EntryList().GetCount(), count);
 }
 

@@ -39,7 +39,7 @@ TEST_F(AddTest, AppendsTheEntryAfterTheCategorysLastKeyAndRelistsWithNoSelection
                                       EntryLines(2, "Cessna Skyhawk Red", Thumb(kRed), "My Red"),
                                       {"", "[Zeppelins]"},
                                       EntryLines(0, "Z0", "/z/0.bmp", "Graf")})));
-    EXPECT_EQ(Thumb(kRed), sim.ThumbnailPath(kRed.folder, kRed.livery));
+    EXPECT_EQ(Thumb(kRed), sim_.ThumbnailPath(kRed.folder, kRed.livery));
     EXPECT_EQ(Lines(), (Items{"My Red", "Nancy", "Oscar"}));
     EXPECT_EQ(SelectedLine(), -1);
     EXPECT_TRUE(Boxes().empty());
@@ -221,7 +221,7 @@ TEST_F(AddTest, NoCategoryToAddToWritesNothing) {
     Click(IDC_ADD);
 
     EXPECT_EQ(Boxes(), (std::vector{Refusal("Please select a category first.")}));
-    EXPECT_FALSE(Exists(sim.CategoryFile()));
+    EXPECT_FALSE(Exists(sim_.CategoryFile()));
     EXPECT_TRUE(Categories().empty());
     EXPECT_TRUE(Lines().empty());
 }

@@ -25,14 +25,14 @@ class EntrySelectionTest : public EditingTest, public ::testing::WithParamInterf
 protected:
     // A picture file below the simulator root of width x height pixels.
     std::string PictureFile(const std::string& name, int width, int height) {
-        const std::string path = sim.Root() + "/pictures/" + name;
+        const std::string path = sim_.Root() + "/pictures/" + name;
         WriteFile(path, SmallBmp(width, height));
         return path;
     }
 
     std::vector<std::string> Hangar() {
         // A path of exactly 498 characters is read whole.
-        const std::string folder = sim.Root() + "/pictures/";
+        const std::string folder = sim_.Root() + "/pictures/";
         std::string longName = std::string(200, 'd') + "/";
         longName += std::string(498 - folder.size() - longName.size() - 4, 'f') + ".bmp";
         const std::string longPath = PictureFile(longName, 11, 13);
@@ -44,7 +44,7 @@ protected:
                      EntryLines(3, "T3", "<UNDEFINED>", "Undefined"),
                      EntryLines(4, "T4", PictureFile("first.bmp", 3, 3), "Twin"),
                      EntryLines(5, "T5", PictureFile("second.bmp", 9, 9), "Twin"),
-                     EntryLines(6, "T6", sim.Root() + "/pictures/absent.bmp", "Absent"),
+                     EntryLines(6, "T6", sim_.Root() + "/pictures/absent.bmp", "Absent"),
                      EntryLines(7, "T7", longPath, "Long Path")});
     }
 };
@@ -101,7 +101,7 @@ TEST_F(SelectionChangeTest, ALineWhoseEntryIsGoneSetsTheBoxAndKeepsThePicture) {
     const BitmapHandle before = Picture();
     ASSERT_NE(before, nullptr);
     // Another program rewrites the file while the list still shows "One".
-    ChangeFileBehindStore(sim.CategoryFile(), CrlfLines(Join({{"[Hangar]"}, EntryLines(0, "T0", "", "Zero")})));
+    ChangeFileBehindStore(sim_.CategoryFile(), CrlfLines(Join({{"[Hangar]"}, EntryLines(0, "T0", "", "Zero")})));
 
     SelectLine("One");
 

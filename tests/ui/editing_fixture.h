@@ -64,24 +64,24 @@ inline ScriptedHost::Box Refusal(std::string_view text) {
 class EditingTest : public FreshStoreTest {
 protected:
     EditingTest() {
-        sim.AddAircraft("C172", {kRed.livery, kBlue.livery});
-        sim.AddAircraft("Beaver", {kFloats.livery});
-        sim.AddAircraft("Odd", {kMystery.livery});
+        sim_.AddAircraft("C172", {kRed.livery, kBlue.livery});
+        sim_.AddAircraft("Beaver", {kFloats.livery});
+        sim_.AddAircraft("Odd", {kMystery.livery});
     }
 
     // Writes the category file (CRLF lines) and opens the window on the folder.
     void Open(const std::vector<std::string>& categoryLines) {
-        sim.WriteCategories(CrlfLines(categoryLines));
+        sim_.WriteCategories(CrlfLines(categoryLines));
         OpenWindow();
     }
     // Opens the window with whatever the companion folder holds.
     void OpenWindow() {
-        window.emplace(sim);
+        window_.emplace(sim_);
         ASSERT_EQ(Dlg().Catalogue().Count(), 3) << "the fixture's three complete liveries";
     }
 
-    CQuillmarshDlg& Dlg() { return window->dialog; }
-    ScriptedHost& Host() { return window->host; }
+    CQuillmarshDlg& Dlg() { return window_->dialog; }
+    ScriptedHost& Host() { return window_->host; }
 
     // The thumbnail path the scan found for a livery (empty without one).
     std::string Thumb(const Plane& plane) {
@@ -115,7 +115,7 @@ protected:
     void TypeName(std::string_view text) { TypeText(Dlg(), IDC_DISPLAY_NAME, text); }
     void Click(int id) { ClickButton(Dlg(), id); }
 
-    std::string File() const { return sim.ReadCategories(); }
+    std::string File() const { return sim_.ReadCategories(); }
     Items Lines() { return Dlg().EntryList().Items(); }
     int SelectedLine() { return Dlg().EntryList().GetCurSel(); }
     Items Categories() { return Dlg().CategoryList().Items(); }
@@ -124,8 +124,8 @@ protected:
     const BitmapHandle& Picture() { return Dlg().Thumbnail().GetBitmap(); }
     const std::vector<ScriptedHost::Box>& Boxes() { return Host().Boxes(); }
 
-    SimFolder sim;
-    std::optional<MainWindow> window;
+    SimFolder sim_;
+    std::optional<MainWindow> window_;
 };
 
 }  // namespace qm::test

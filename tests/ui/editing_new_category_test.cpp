@@ -199,7 +199,7 @@ TEST_F(NewCategoryTest, CancelWithNoCategoriesLeavesBothListsEmpty) {
     OpenWindow();
     TypeName("Red One");
     AddInNew([](CDialog& d) { PressEscape(d); });
-    EXPECT_FALSE(Exists(sim.CategoryFile()));
+    EXPECT_FALSE(Exists(sim_.CategoryFile()));
     EXPECT_TRUE(Categories().empty());
     EXPECT_EQ(SelectedCategory(), "");
     EXPECT_TRUE(Lines().empty());
@@ -337,7 +337,7 @@ TEST_F(NewCategoryTest, AircraftNotFoundWithNoCategoriesLeavesBothListsEmpty) {
     AddInNew(TypeAndConfirm("Gliders"));
 
     EXPECT_EQ(Boxes(), (std::vector{Refusal("Aircraft not found !!")}));
-    EXPECT_FALSE(Exists(sim.CategoryFile()));
+    EXPECT_FALSE(Exists(sim_.CategoryFile()));
     EXPECT_TRUE(Categories().empty());
     EXPECT_TRUE(Lines().empty());
 }

@@ -161,7 +161,7 @@ TEST_F(RemoveTest, ALineWhoseEntryIsGoneDoesNothing) {
     // Another program removes Q while the list still shows it.
     const std::vector<std::string> changed =
         Join({{"[Fleet]"}, EntryLines(0, "TP", "/p.bmp", "P"), EntryLines(1, "TR", "/r.bmp", "R")});
-    ChangeFileBehindStore(sim.CategoryFile(), CrlfLines(changed));
+    ChangeFileBehindStore(sim_.CategoryFile(), CrlfLines(changed));
 
     Click(IDC_REMOVE);
 
@@ -252,7 +252,7 @@ TEST_F(DeleteTest, NoCategoryDoesNothing) {
     OpenWindow();
     Click(IDC_DELETE_CATEGORY);
     EXPECT_TRUE(Boxes().empty());
-    EXPECT_FALSE(Exists(sim.CategoryFile()));
+    EXPECT_FALSE(Exists(sim_.CategoryFile()));
 }
 
 TEST_F(DeleteTest, DeletingTheOnlyCategoryEmptiesBothLists) {

@@ -107,7 +107,7 @@ TEST_P(OneReplaceTest, TheActionReachesTheDiskInOneAtomicReplace) {
     Open(Fleet());
     const int button = Prepare(GetParam());
     const std::string before = File();
-    FolderWatch watch(sim.Companion());
+    FolderWatch watch(sim_.Companion());
 
     Click(button);
 
@@ -116,7 +116,7 @@ TEST_P(OneReplaceTest, TheActionReachesTheDiskInOneAtomicReplace) {
     EXPECT_EQ(seen.replaced, 1);
     EXPECT_EQ(seen.modified, 0);
     EXPECT_EQ(seen.other, 0);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(sim.Companion()),
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(sim_.Companion()),
                             std::filesystem::directory_iterator()),
               1)
         << "no temporary file is left";
@@ -162,7 +162,7 @@ protected:
     }
     // Only the category file is in the companion folder: no temporary file is left.
     void ExpectNoLeftovers() {
-        for (const auto& entry : std::filesystem::directory_iterator(sim.Companion()))
+        for (const auto& entry : std::filesystem::directory_iterator(sim_.Companion()))
             EXPECT_EQ(entry.path().filename(), "Quillmarsh.cfg");
     }
     // Runs the action `which` with the file unable to grow beyond 64 bytes.
@@ -175,7 +175,7 @@ protected:
 
 TEST_P(FailedSaveTest, IsReportedAndLeavesTheFileAsItWas) {
     Open(Fleet());
-    EXPECT_EQ(Dlg().GetCategoryFilePath(), sim.CategoryFile());
+    EXPECT_EQ(Dlg().GetCategoryFilePath(), sim_.CategoryFile());
     const std::string before = File();
 
     FailAction(GetParam());
@@ -223,8 +223,8 @@ using SaveFailureTest = SaveTest;
 
 // A folder in place of the file: it reads as no file, and cannot be replaced.
 TEST_F(SaveFailureTest, ACategoryFileThatIsAFolderIsReported) {
-    MakeDirs(sim.CategoryFile());
-    WriteFile(sim.CategoryFile() + "/inside", "kept");
+    MakeDirs(sim_.CategoryFile());
+    WriteFile(sim_.CategoryFile() + "/inside", "kept");
     OpenWindow();
     ASSERT_TRUE(Categories().empty());
     const int button = Prepare("NewCategory");
@@ -236,9 +236,9 @@ TEST_F(SaveFailureTest, ACategoryFileThatIsAFolderIsReported) {
     EXPECT_EQ(Boxes()[0].text.substr(0, head.size()), head);
     EXPECT_EQ(Boxes()[0].caption, "Error");
     EXPECT_EQ(Boxes()[0].type, MB_ICONEXCLAMATION);
-    EXPECT_TRUE(std::filesystem::is_directory(sim.CategoryFile()));
-    EXPECT_EQ(ReadFile(sim.CategoryFile() + "/inside"), "kept");
-    for (const auto& entry : std::filesystem::directory_iterator(sim.Companion()))
+    EXPECT_TRUE(std::filesystem::is_directory(sim_.CategoryFile()));
+    EXPECT_EQ(ReadFile(sim_.CategoryFile() + "/inside"), "kept");
+    for (const auto& entry : std::filesystem::directory_iterator(sim_.Companion()))
         EXPECT_EQ(entry.path().filename(), "Quillmarsh.cfg");
 }
 
@@ -246,7 +246,7 @@ TEST_F(SaveFailureTest, ACategoryFileThatIsAFolderIsReported) {
 TEST_F(SaveFailureTest, AMissingCompanionFolderIsReported) {
     Open(Fleet());
     const int button = Prepare("Add");
-    RemoveAll(sim.Companion());
+    RemoveAll(sim_.Companion());
 
     Click(button);
 
@@ -254,7 +254,7 @@ TEST_F(SaveFailureTest, AMissingCompanionFolderIsReported) {
     const std::string head = "Could not save the category file\n" + Dlg().GetCategoryFilePath() + "\n";
     EXPECT_EQ(Boxes()[0].text.substr(0, head.size()), head);
     EXPECT_EQ(Boxes()[0].type, MB_ICONEXCLAMATION);
-    EXPECT_FALSE(Exists(sim.Companion()));
+    EXPECT_FALSE(Exists(sim_.Companion()));
 }
 
 }  // namespace

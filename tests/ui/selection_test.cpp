@@ -17,11 +17,11 @@ Livery L(std::string title, std::string manufacturer, std::string model, std::st
 
 class SelectionTest : public ::testing::Test {
 protected:
-    SimFolder sim;
+    SimFolder sim_;
 };
 
 TEST_F(SelectionTest, EmptyAircraftFolderLeavesListsEmptyAndShowsNoThumbnailPicture) {
-    MainWindow w(sim);
+    MainWindow w(sim_);
     EXPECT_TRUE(w.dialog.ManufacturerList().Items().empty());
     EXPECT_TRUE(w.dialog.ModelList().Items().empty());
     EXPECT_TRUE(w.dialog.VariationList().Items().empty());
@@ -32,19 +32,19 @@ TEST_F(SelectionTest, EmptyAircraftFolderLeavesListsEmptyAndShowsNoThumbnailPict
 }
 
 TEST_F(SelectionTest, MissingAircraftFolderBehavesAsEmpty) {
-    std::filesystem::remove_all(sim.Aircraft());
-    MainWindow w(sim);
+    std::filesystem::remove_all(sim_.Aircraft());
+    MainWindow w(sim_);
     EXPECT_TRUE(w.dialog.ManufacturerList().Items().empty());
     EXPECT_TRUE(IsNoThumbnailPicture(w.dialog.ShownBitmap()));
     EXPECT_TRUE(w.host.Boxes().empty());
 }
 
 TEST_F(SelectionTest, StartSelectsAlphabeticallyFirstOfEachListAndShowsItsThumbnail) {
-    sim.AddAircraft("Zeta", {L("Zeta Z1", "zephyr", "Z1", "Blue", "1")});
-    sim.AddAircraft("Alpha", {L("Alpha B", "Aviatik", "Trainer", "Red", "red"),
+    sim_.AddAircraft("Zeta", {L("Zeta Z1", "zephyr", "Z1", "Blue", "1")});
+    sim_.AddAircraft("Alpha", {L("Alpha B", "Aviatik", "Trainer", "Red", "red"),
                               L("Alpha A", "Aviatik", "Glider", "White", "white"),
                               L("Alpha C", "Aviatik", "Glider", "Black", "black")});
-    MainWindow w(sim);
+    MainWindow w(sim_);
     EXPECT_EQ(w.Items(w.dialog.ManufacturerList()), (Items{"Aviatik", "zephyr"}));
     EXPECT_EQ(w.Selected(w.dialog.ManufacturerList()), "Aviatik");
     EXPECT_EQ(w.Items(w.dialog.ModelList()), (Items{"Glider", "Trainer"}));
@@ -59,9 +59,9 @@ TEST_F(SelectionTest, StartSelectsAlphabeticallyFirstOfEachListAndShowsItsThumbn
 }
 
 TEST_F(SelectionTest, PickingCascadesDownToThePictureAndEmptiesTheDisplayName) {
-    sim.AddAircraft("A", {L("A1", "Kestrel", "K1", "Blue", "b"), L("A2", "Kestrel", "K2", "Green", "g")});
-    sim.AddAircraft("B", {L("B1", "Nordwind", "N1", "Grey", "", false)});
-    MainWindow w(sim);
+    sim_.AddAircraft("A", {L("A1", "Kestrel", "K1", "Blue", "b"), L("A2", "Kestrel", "K2", "Green", "g")});
+    sim_.AddAircraft("B", {L("B1", "Nordwind", "N1", "Grey", "", false)});
+    MainWindow w(sim_);
 
     TypeText(w.dialog, IDC_DISPLAY_NAME, "typed");
     ASSERT_TRUE(PickText(w.dialog, IDC_MANUFACTURER, "Nordwind"));
@@ -85,8 +85,8 @@ TEST_F(SelectionTest, PickingCascadesDownToThePictureAndEmptiesTheDisplayName) {
 }
 
 TEST_F(SelectionTest, ModelsThatDifferOnlyInCaseShowOnceAndListTheVariationsOfBoth) {
-    sim.AddAircraft("A", {L("A1", "Kestrel", "Swift", "One"), L("A2", "Kestrel", "SWIFT", "Two")});
-    MainWindow w(sim);
+    sim_.AddAircraft("A", {L("A1", "Kestrel", "Swift", "One"), L("A2", "Kestrel", "SWIFT", "Two")});
+    MainWindow w(sim_);
     EXPECT_EQ(w.Items(w.dialog.ModelList()), (Items{"Swift"}));
     EXPECT_EQ(w.Items(w.dialog.VariationList()), (Items{"One", "Two"}));
 }
@@ -94,9 +94,9 @@ TEST_F(SelectionTest, ModelsThatDifferOnlyInCaseShowOnceAndListTheVariationsOfBo
 TEST_F(SelectionTest, CaseIsFoldedForAToZOnly) {
     // 0xC4 and 0xE4 are the two cases of one letter in the 8-bit code page,
     // which the program does not fold.
-    sim.AddAircraft("A", {L("A1", "\xC4rial", "M", "V1")});
-    sim.AddAircraft("B", {L("B1", "\xE4rial", "M", "V2")});
-    MainWindow w(sim);
+    sim_.AddAircraft("A", {L("A1", "\xC4rial", "M", "V1")});
+    sim_.AddAircraft("B", {L("B1", "\xE4rial", "M", "V2")});
+    MainWindow w(sim_);
     ASSERT_EQ(w.dialog.ManufacturerList().GetCount(), 2);
     for (int i = 0; i < 2; ++i) {
         PickItem(w.dialog, IDC_MANUFACTURER, i);
@@ -105,11 +105,11 @@ TEST_F(SelectionTest, CaseIsFoldedForAToZOnly) {
 }
 
 TEST_F(SelectionTest, EmptyValuesAreItemsThatAreSelectedAndMatched) {
-    WriteFile(sim.Aircraft() + "/A/aircraft.cfg",
+    WriteFile(sim_.Aircraft() + "/A/aircraft.cfg",
               "[fltsim.0]\r\ntitle=Anon\r\nui_manufacturer=Kestrel\r\nui_type=\r\nui_variation=\r\n"
               "texture=x\r\n");
-    WriteFile(sim.Aircraft() + "/A/texture.x/thumbnail.bmp", SmallBmp(4, 4));
-    MainWindow w(sim);
+    WriteFile(sim_.Aircraft() + "/A/texture.x/thumbnail.bmp", SmallBmp(4, 4));
+    MainWindow w(sim_);
     EXPECT_EQ(w.Items(w.dialog.ModelList()), (Items{""}));
     EXPECT_EQ(w.dialog.ModelList().GetCurSel(), 0);
     EXPECT_EQ(w.Items(w.dialog.VariationList()), (Items{""}));
@@ -118,18 +118,18 @@ TEST_F(SelectionTest, EmptyValuesAreItemsThatAreSelectedAndMatched) {
 }
 
 TEST_F(SelectionTest, EqualRecordsShowTheFirstRecordsPictureEvenWithoutAThumbnail) {
-    sim.AddAircraft("A", {L("First", "Kestrel", "K1", "Blue", "", false)});
-    sim.AddAircraft("B", {L("Second", "Kestrel", "K1", "Blue", "b")});
-    MainWindow w(sim);
+    sim_.AddAircraft("A", {L("First", "Kestrel", "K1", "Blue", "", false)});
+    sim_.AddAircraft("B", {L("Second", "Kestrel", "K1", "Blue", "b")});
+    MainWindow w(sim_);
     EXPECT_EQ(w.Items(w.dialog.VariationList()), (Items{"Blue"}));
     EXPECT_TRUE(IsNoThumbnailPicture(w.dialog.ShownBitmap()));
 }
 
 TEST_F(SelectionTest, ManufacturerWithoutCompleteRecordGivesEmptyListsAndNoThumbnailPicture) {
     // A section without ui_type still lists its manufacturer.
-    sim.AddAircraft("A", {{"Half", "Aardvark", "", "", "", true, false}});
-    sim.AddAircraft("B", {L("B1", "Kestrel", "K1", "Blue", "b")});
-    MainWindow w(sim);
+    sim_.AddAircraft("A", {{"Half", "Aardvark", "", "", "", true, false}});
+    sim_.AddAircraft("B", {L("B1", "Kestrel", "K1", "Blue", "b")});
+    MainWindow w(sim_);
     EXPECT_EQ(w.Selected(w.dialog.ManufacturerList()), "Aardvark");
     EXPECT_TRUE(w.dialog.ModelList().Items().empty());
     EXPECT_TRUE(w.dialog.VariationList().Items().empty());
@@ -137,9 +137,9 @@ TEST_F(SelectionTest, ManufacturerWithoutCompleteRecordGivesEmptyListsAndNoThumb
 }
 
 TEST_F(SelectionTest, AutoFillJoinsTheThreeSelectionsWithSingleSpaces) {
-    sim.AddAircraft("A", {L("A1", "Kestrel Works", "K 1", " Blue ", "b")});
-    sim.AddAircraft("B", {{"Half", "Aardvark", "", "", "", true, false}});
-    MainWindow w(sim);
+    sim_.AddAircraft("A", {L("A1", "Kestrel Works", "K 1", " Blue ", "b")});
+    sim_.AddAircraft("B", {{"Half", "Aardvark", "", "", "", true, false}});
+    MainWindow w(sim_);
     ASSERT_TRUE(PickText(w.dialog, IDC_MANUFACTURER, "Kestrel Works"));
     const BitmapHandle before = w.dialog.ShownBitmap();
     ClickButton(w.dialog, IDC_AUTO_FILL);
@@ -153,22 +153,22 @@ TEST_F(SelectionTest, AutoFillJoinsTheThreeSelectionsWithSingleSpaces) {
 }
 
 TEST_F(SelectionTest, AutoFillWithAllListsEmptyGivesTwoSpaces) {
-    MainWindow w(sim);
+    MainWindow w(sim_);
     ClickButton(w.dialog, IDC_AUTO_FILL);
     EXPECT_EQ(w.dialog.DisplayNameBox().Text(), "  ");
 }
 
 TEST_F(SelectionTest, RefreshKeepsGoneManufacturersAndStartsAgainFromTheFirst) {
-    sim.AddAircraft("A", {L("A1", "Aviatik", "A1", "Red", "r")});
-    sim.AddAircraft("B", {L("B1", "Kestrel", "K1", "Blue", "b")});
-    sim.WriteCategories(CrlfLines({"[Trainers]", "aircraft0.title=A1", "aircraft0.thumbnail=",
+    sim_.AddAircraft("A", {L("A1", "Aviatik", "A1", "Red", "r")});
+    sim_.AddAircraft("B", {L("B1", "Kestrel", "K1", "Blue", "b")});
+    sim_.WriteCategories(CrlfLines({"[Trainers]", "aircraft0.title=A1", "aircraft0.thumbnail=",
                                    "aircraft0.displayName=Red one"}));
-    MainWindow w(sim);
+    MainWindow w(sim_);
     PickItem(w.dialog, IDC_ENTRY_LIST, 0);
     ASSERT_TRUE(PickText(w.dialog, IDC_MANUFACTURER, "Kestrel"));
     TypeText(w.dialog, IDC_DISPLAY_NAME, "typed");
 
-    std::filesystem::remove_all(sim.Aircraft() + "/A");
+    std::filesystem::remove_all(sim_.Aircraft() + "/A");
     ClickButton(w.dialog, IDC_REFRESH);
     EXPECT_EQ(w.Items(w.dialog.ManufacturerList()), (Items{"Aviatik", "Kestrel"}));
     EXPECT_EQ(w.dialog.ManufacturerList().GetCurSel(), 0);
@@ -184,10 +184,10 @@ TEST_F(SelectionTest, RefreshKeepsGoneManufacturersAndStartsAgainFromTheFirst) {
 
 TEST_F(SelectionTest, ThumbnailDeletedAfterTheScanShowsAnEmptyPictureUntilRefresh) {
     const Livery livery = L("A1", "Kestrel", "K1", "Blue", "b");
-    sim.AddAircraft("A", {livery});
-    MainWindow w(sim);
+    sim_.AddAircraft("A", {livery});
+    MainWindow w(sim_);
     ASSERT_NE(w.dialog.ShownBitmap(), nullptr);
-    std::filesystem::remove(sim.ThumbnailPath("A", livery));
+    std::filesystem::remove(sim_.ThumbnailPath("A", livery));
 
     PickItem(w.dialog, IDC_VARIATION, 0);
     EXPECT_EQ(w.dialog.ShownBitmap(), nullptr);
@@ -198,8 +198,8 @@ TEST_F(SelectionTest, ThumbnailDeletedAfterTheScanShowsAnEmptyPictureUntilRefres
 }
 
 TEST_F(SelectionTest, EveryShowLoadsANewBitmap) {
-    sim.AddAircraft("A", {L("A1", "Kestrel", "K1", "Blue", "", false)});
-    MainWindow w(sim);
+    sim_.AddAircraft("A", {L("A1", "Kestrel", "K1", "Blue", "", false)});
+    MainWindow w(sim_);
     const BitmapHandle first = w.dialog.ShownBitmap();
     PickItem(w.dialog, IDC_VARIATION, 0);
     ASSERT_TRUE(IsNoThumbnailPicture(w.dialog.ShownBitmap()));

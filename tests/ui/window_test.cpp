@@ -10,14 +10,14 @@ namespace {
 class WindowTest : public ::testing::Test {
 protected:
     WindowTest() {
-        sim.AddAircraft("A", {{"A1", "Kestrel", "K1", "Blue", "b", true, true}});
-        sim.WriteCategories(CrlfLines({"[Cat]", "aircraft0.title=A1", "aircraft0.displayName=one"}));
+        sim_.AddAircraft("A", {{"A1", "Kestrel", "K1", "Blue", "b", true, true}});
+        sim_.WriteCategories(CrlfLines({"[Cat]", "aircraft0.title=A1", "aircraft0.displayName=one"}));
     }
-    SimFolder sim;
+    SimFolder sim_;
 };
 
 TEST_F(WindowTest, CommandValues16To31OpenTheAboutBoxAndOthersDoNot) {
-    MainWindow w(sim);
+    MainWindow w(sim_);
     int aboutRuns = 0;
     for (unsigned command = 0; command <= 48; ++command) {
         if (command == 16) continue;
@@ -39,7 +39,7 @@ TEST_F(WindowTest, CommandValues16To31OpenTheAboutBoxAndOthersDoNot) {
 }
 
 TEST_F(WindowTest, AboutBoxLeavesTheMainWindowAsItWas) {
-    MainWindow w(sim);
+    MainWindow w(sim_);
     PickItem(w.dialog, IDC_ENTRY_LIST, 0);
     TypeText(w.dialog, IDC_DISPLAY_NAME, "typed");
     const BitmapHandle shown = w.dialog.ShownBitmap();
@@ -54,7 +54,7 @@ TEST_F(WindowTest, AboutBoxLeavesTheMainWindowAsItWas) {
 }
 
 TEST_F(WindowTest, WindowMenuCloseAsksTheExitQuestion) {
-    MainWindow w(sim);
+    MainWindow w(sim_);
     w.host.AnswerNextBox(IDNO);
     SystemCommand(w.dialog, SC_CLOSE);
     ASSERT_EQ(w.host.Boxes().size(), 1u);
@@ -72,7 +72,7 @@ struct ExitCase {
 class ExitQuestionTest : public WindowTest, public ::testing::WithParamInterface<ExitCase> {};
 
 TEST_P(ExitQuestionTest, OnlyYesEndsTheDialogWithTheResultOfItsSource) {
-    MainWindow w(sim);
+    MainWindow w(sim_);
     PickItem(w.dialog, IDC_ENTRY_LIST, 0);
     TypeText(w.dialog, IDC_DISPLAY_NAME, "typed");
     w.host.AnswerNextBox(GetParam().answer);
@@ -136,7 +136,7 @@ public:
 
 TEST_F(WindowTest, MinimisedWindowDrawsItsIconCentredAndANormalOneDoesNot) {
     ScriptedHost host;
-    CurrentDirectory cwd(sim.Companion());
+    CurrentDirectory cwd(sim_.Companion());
     CQuillmarshDlg dialog;
     MinimisedPeer peer;
     dialog.BeginModalRun(&peer);
@@ -155,7 +155,7 @@ TEST_F(WindowTest, MinimisedWindowDrawsItsIconCentredAndANormalOneDoesNot) {
 }
 
 TEST_F(WindowTest, DragImageIsTheDialogIcon) {
-    MainWindow w(sim);
+    MainWindow w(sim_);
     const std::intptr_t handle = w.dialog.Dispatch({WM_QUERYDRAGICON, 0, 0});
     EXPECT_EQ(handle, reinterpret_cast<std::intptr_t>(w.dialog.GetIcon(true).get()));
     EXPECT_NE(handle, 0);

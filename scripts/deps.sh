@@ -2,7 +2,7 @@
 # Installs the Debian packages Quillmarsh builds, runs and tests with, where any
 # of them is missing.
 set -euo pipefail
-packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libwxgtk3.2-dev
+packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libwxgtk3.2-dev libgtk-3-dev pkg-config
           xvfb xauth xdotool imagemagick)
 missing=()
 for p in "${packages[@]}"; do

@@ -1,7 +1,7 @@
 // The real main window on wxWidgets, started from the companion folder of a
 // small simulator folder: what its widgets show after start-up, how a pick
-// cascades, the exit question, the about box, the new-category dialog, and
-// the window's layout on a 1280 x 1024 screen. Run under Xvfb.
+// cascades, the exit question, the about box and the new-category dialog.
+// Run under Xvfb.
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 #include <wx/button.h>
 #include <wx/dialog.h>
-#include <wx/gdicmn.h>
 #include <wx/statbmp.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
@@ -404,73 +403,6 @@ TEST_F(MainWindowGui, CancellingTheNewCategoryDialogSelectsTheFirstCategory) {
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
     EXPECT_EQ(gui.WindowsShown(), 1 + static_cast<int>(std::size(cancels)));
     EXPECT_EQ(sim.ReadCategories(), kCategories);
-}
-
-// ---- Layout ---------------------------------------------------------------------------
-
-TEST_F(MainWindowGui, TheWindowFitsTheScreenAndItsControlsNeitherOverlapNorClipTheirTexts) {
-    gui.Then([&](wxDialog& window, CDialog&) {
-        // A 1280 x 1024 screen, with room for a title bar above the window.
-        EXPECT_LE(window.GetSize().x, 1280);
-        EXPECT_LE(window.GetSize().y + 40, 1024);
-        EXPECT_TRUE(wxRect(wxGetDisplaySize()).Contains(window.GetScreenRect())) << "centred on the screen";
-
-        const wxRect client(window.GetClientSize());
-        std::vector<wxWindow*> controls;
-        std::vector<wxStaticBox*> groups;
-        for (wxWindow* child : window.GetChildren()) {
-            EXPECT_TRUE(client.Contains(child->GetRect())) << ToCp1252(child->GetLabel());
-            if (auto* group = dynamic_cast<wxStaticBox*>(child))
-                groups.push_back(group);
-            else
-                controls.push_back(child);
-        }
-        ASSERT_EQ(groups.size(), 2u);
-        for (std::size_t i = 0; i < controls.size(); ++i)
-            for (std::size_t j = i + 1; j < controls.size(); ++j)
-                EXPECT_FALSE(controls[i]->GetRect().Intersects(controls[j]->GetRect()))
-                    << ToCp1252(controls[i]->GetLabel()) << " (" << controls[i]->GetId() << ") overlaps "
-                    << ToCp1252(controls[j]->GetLabel()) << " (" << controls[j]->GetId() << ")";
-
-        // The aircraft group holds the three lists, their labels and Refresh;
-        // the category group everything of the category file.
-        const wxRect aircraft = groups[0]->GetRect();
-        const wxRect categories = groups[1]->GetRect();
-        for (const int id : {IDC_MANUFACTURER, IDC_MODEL, IDC_VARIATION, IDC_REFRESH})
-            EXPECT_TRUE(aircraft.Contains(wxtest::FindControlWidget(window, id)->GetRect())) << id;
-        for (const int id : {IDC_DISPLAY_NAME, IDC_AUTO_FILL, IDC_CATEGORY, IDC_ADD, IDC_ENTRY_LIST, IDC_REMOVE,
-                             IDC_ADD_IN_NEW, IDC_UPDATE, IDC_DELETE_CATEGORY})
-            EXPECT_TRUE(categories.Contains(wxtest::FindControlWidget(window, id)->GetRect())) << id;
-        for (wxWindow* child : controls) {
-            if (dynamic_cast<wxStaticText*>(child) == nullptr) continue;
-            EXPECT_TRUE(aircraft.Contains(child->GetRect()) || categories.Contains(child->GetRect()))
-                << ToCp1252(child->GetLabel());
-        }
-
-        // The picture between the groups and Close at the foot, both centred.
-        const wxRect picture = wxtest::FindControlWidget(window, IDC_THUMBNAIL)->GetRect();
-        const wxRect close = wxtest::FindControlWidget(window, IDOK)->GetRect();
-        EXPECT_GT(picture.GetTop(), aircraft.GetBottom());
-        EXPECT_LT(picture.GetBottom(), categories.GetTop());
-        EXPECT_GT(close.GetTop(), categories.GetBottom());
-        for (const wxRect& centred : {picture, close})
-            EXPECT_LE(std::abs((centred.x + centred.width / 2) - client.width / 2), 2);
-
-        // Every text shows whole, in the window's font: labels and button
-        // texts in their widget, group captions within their frame.
-        for (wxWindow* child : window.GetChildren()) {
-            const wxString text = wxControl::RemoveMnemonics(child->GetLabel());
-            if (text.empty()) continue;
-            EXPECT_EQ(child->GetFont().GetPointSize(), window.GetFont().GetPointSize())
-                << ToCp1252(text) << " (" << child->GetTextExtent(text).x << " pixels wide in "
-                << child->GetSize().x << ")";
-            const int room = child->GetSize().x - (dynamic_cast<wxStaticBox*>(child) != nullptr ? 16 : 0);
-            EXPECT_LE(child->GetTextExtent(text).x, room) << ToCp1252(text);
-            EXPECT_LE(child->GetTextExtent(text).y, child->GetSize().y) << ToCp1252(text);
-        }
-        Leave(window);
-    });
-    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
 }
 
 // ---- A start from the wrong folder -------------------------------------------------------------

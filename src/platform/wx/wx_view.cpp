@@ -18,15 +18,12 @@
 #include "platform/wx/wx_codec.h"
 #include "platform/wx/wx_host.h"
 #include "platform/wx/wx_image.h"
+#include "platform/wx/wx_layout.h"
 
 namespace qm {
 
 namespace {
 
-// A drop-down list's template height includes its open list; the closed box
-// is this tall: the platform's 14 units, and 2 more that the toolkit's
-// drop-down needs to show letters that dip below the line.
-constexpr int kDropDownBoxHeight = 16;
 // Window-menu items carry their index from here on.
 constexpr int kMenuFirstId = 1;
 
@@ -162,6 +159,36 @@ void DialogView::CreateWidgets() {
                 break;
         }
     }
+    TieLabels();
+}
+
+void DialogView::TieLabels() {
+    std::vector<bool> named(items_.size(), false);
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        Item& item = items_[i];
+        auto* label = dynamic_cast<TemplateLabel*>(item.widget);
+        const int target = NamedControl(template_, i);
+        if (label == nullptr || target < 0) continue;
+        const Item& control = items_[static_cast<std::size_t>(target)];
+        TieLabel(*label, *control.widget);
+        named[static_cast<std::size_t>(target)] = true;
+        // A one-line label beside a one-line box stands on that box's text
+        // line, which the toolkit centres in the box.
+        const wxRect box = control.widget->GetRect();
+        const wxRect place = item.widget->GetRect();
+        const int middle = place.y + place.height / 2;
+        if (control.entry->kind == ControlKind::ListBox || item.entry->text.find('\n') != std::string::npos ||
+            middle < box.y || middle >= box.GetBottom())
+            continue;
+        const int height = label->GetCharHeight();
+        item.widget->SetSize(place.x, box.y + (box.height - height) / 2, place.width, height);
+    }
+    // An input control that no label names is known by its group's caption.
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        if (named[i] || !IsInputControl(items_[i].entry->kind)) continue;
+        if (const std::string* caption = EnclosingCaption(template_, i))
+            SetAccessibleName(*items_[i].widget, FromCp1252(*caption));
+    }
 }
 
 wxWindow* DialogView::CreateWidget(const ControlTemplate& entry) {
@@ -177,23 +204,16 @@ wxWindow* DialogView::CreateWidget(const ControlTemplate& entry) {
             return button;
         }
         case ControlKind::DropDownList: {
-            const int height = std::min(size.y, units_.Y(entry.y + kDropDownBoxHeight) - position.y);
-            return new wxChoice(window_, id, position, wxSize(size.x, height));
+            return new wxChoice(window_, id, position, wxSize(size.x, units_.Y(entry.y + DrawnHeight(entry)) - position.y));
         }
         case ControlKind::ListBox:
             return new wxListBox(window_, id, position, size, 0, nullptr, wxLB_SINGLE);
         case ControlKind::Edit:
             return new wxTextCtrl(window_, id, wxString(), position, size);
-        case ControlKind::Label: {
-            auto* label = new wxStaticText(window_, id, text, position, size, wxST_NO_AUTORESIZE);
-            // A one-line label stands centred beside the box it names.
-            const int height = label->GetCharHeight();
-            if (entry.text.find('\n') == std::string::npos && height < size.y)
-                label->SetSize(position.x, position.y + (size.y - height) / 2, size.x, height);
-            return label;
-        }
+        case ControlKind::Label:
+            return new TemplateLabel(window_, id, text, position, size, wxST_NO_AUTORESIZE);
         case ControlKind::GroupBox:
-            return new wxStaticBox(window_, id, text, position, size);
+            return new TemplateGroupBox(window_, id, text, position, size);
         case ControlKind::Picture: {
             auto* picture = new PicturePanel(window_, id, position, size, entry.sunken);
             if (entry.imageId != 0) picture->SetPicture(LoadBitmapResource(entry.imageId));

@@ -80,6 +80,9 @@ private:
     };
 
     void CreateWidgets();
+    // Ties each label to the control it names and sets it on that control's
+    // text line; names the input controls no label names by their group.
+    void TieLabels();
     wxWindow* CreateWidget(const ControlTemplate& entry);
     Item* ItemOf(const CControl& control);
     void Attach(CControl& control);

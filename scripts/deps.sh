@@ -3,7 +3,7 @@
 # of them is missing.
 set -euo pipefail
 packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libwxgtk3.2-dev libgtk-3-dev pkg-config
-          xvfb xauth xdotool imagemagick)
+          xvfb xauth xdotool x11-utils openbox imagemagick)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

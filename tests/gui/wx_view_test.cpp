@@ -256,6 +256,22 @@ TEST(WxView, WidgetsShowWhatTheControlObjectsHoldAfterInitAndEachChange) {
              d.entries.AddString("Y");
              d.entries.SetCurSel(1);
          }},
+        {"entry lines inserted before the selected one, each where it sorts",
+         [](TestDialog& d) {
+             d.entries.SetCurSel(0);
+             d.entries.AddString("aaa");
+             d.entries.AddString("zzz");
+             d.entries.AddString("AAB");
+         }},
+        {"an entry list refilled with thousands of lines at once",
+         [](TestDialog& d) {
+             std::vector<std::string> lines;
+             for (int n = 0; n < 5000; ++n) lines.push_back("line " + std::to_string(n));
+             d.entries.ResetContent();
+             d.entries.AddStrings(std::move(lines));
+             d.entries.SetCurSel(4321);
+         }},
+        {"an entry list emptied", [](TestDialog& d) { d.entries.ResetContent(); }},
         {"a list emptied", [](TestDialog& d) { d.kinds.ResetContent(); }},
         {"an item in an emptied list", [](TestDialog& d) { d.kinds.AddString("\xFF\x81\x9D"); }},
         {"a text of 8-bit bytes", [](TestDialog& d) { d.name.SetWindowText("\x81\x8D\x8F\x90\x9D \xFF\x80\xE9"); }},

@@ -7,7 +7,6 @@
 #include <wx/button.h>
 #include <wx/choice.h>
 #include <wx/dcclient.h>
-#include <wx/listbox.h>
 #include <wx/menu.h>
 #include <wx/statbmp.h>
 #include <wx/statbox.h>
@@ -50,6 +49,99 @@ bool IsBackground(ControlKind kind) {
 }
 
 }  // namespace
+
+// ---- The list box --------------------------------------------------------------
+
+// The rows of a list box, read from its control object as the toolkit asks.
+class VirtualListBox::Rows final : public wxDataViewVirtualListModel {
+public:
+    const SortedItemList* list = nullptr;
+
+    void GetValueByRow(wxVariant& value, unsigned row, unsigned /*column*/) const override {
+        value = list != nullptr && row < static_cast<unsigned>(list->GetCount())
+                    ? FromCp1252(list->GetItemText(static_cast<int>(row)))
+                    : wxString();
+    }
+    bool SetValueByRow(const wxVariant& /*value*/, unsigned /*row*/, unsigned /*column*/) override { return false; }
+};
+
+VirtualListBox::VirtualListBox(wxWindow* parent, wxWindowID id, const wxPoint& position, const wxSize& size)
+    : wxDataViewCtrl(parent, id, position, size, wxDV_SINGLE | wxDV_NO_HEADER), rows_(new Rows) {
+    AssociateModel(rows_);
+    rows_->DecRef();  // the widget holds the model from here on
+    // One column as wide as the list: a list box cuts long lines at its edge
+    // instead of scrolling sideways.
+    AppendTextColumn(wxString(), 0, wxDATAVIEW_CELL_INERT, GetClientSize().x);
+    Bind(wxEVT_DATAVIEW_SELECTION_CHANGED, &VirtualListBox::OnSelectionChanged, this);
+    // The toolkit selects the first row of a list that gets the focus with
+    // nothing selected, in the same turn of the event loop as the focus.
+    Bind(wxEVT_SET_FOCUS, [this](wxFocusEvent& event) {
+        focusArriving_ = true;
+        CallAfter([this] { focusArriving_ = false; });
+        event.Skip();
+    });
+}
+
+VirtualListBox::~VirtualListBox() { rows_->list = nullptr; }
+
+void VirtualListBox::Mirror(const SortedItemList& list, std::optional<ControlChange> change, int index) {
+    mirroring_ = true;
+    const int count = RowCount();
+    if (change == ControlChange::Reset) {
+        rows_->Reset(0);
+    } else if (change == ControlChange::ItemInserted && rows_->list == &list && index >= 0 && index <= count &&
+               count + 1 == list.GetCount()) {
+        rows_->RowInserted(static_cast<unsigned>(index));
+    } else if (change != ControlChange::Selection || rows_->list != &list) {
+        rows_->list = &list;
+        rows_->Reset(static_cast<unsigned>(list.GetCount()));
+    }
+    mirroring_ = false;
+    SelectRow(list.GetCurSel());
+}
+
+int VirtualListBox::RowCount() const { return static_cast<int>(rows_->GetCount()); }
+
+wxString VirtualListBox::RowText(int row) const {
+    wxVariant value;
+    if (row >= 0 && row < RowCount()) rows_->GetValueByRow(value, static_cast<unsigned>(row), 0);
+    return value.IsNull() ? wxString() : value.GetString();
+}
+
+wxDataViewItem VirtualListBox::ItemOfRow(int row) const { return rows_->GetItem(static_cast<unsigned>(row)); }
+
+int VirtualListBox::SelectedRow() const {
+    const wxDataViewItem item = GetSelection();
+    return item.IsOk() ? static_cast<int>(rows_->GetRow(item)) : -1;
+}
+
+void VirtualListBox::SelectRow(int row) {
+    selection_ = row >= 0 && row < RowCount() ? row : -1;
+    if (SelectedRow() == selection_) return;
+    mirroring_ = true;
+    if (selection_ < 0) {
+        UnselectAll();
+    } else {
+        // The keyboard goes on from the selected row, which is in view.
+        const wxDataViewItem item = ItemOfRow(selection_);
+        SetCurrentItem(item);
+        Select(item);
+        EnsureVisible(item);
+    }
+    mirroring_ = false;
+}
+
+void VirtualListBox::OnSelectionChanged(wxDataViewEvent& /*event*/) {
+    if (mirroring_) return;
+    const int row = SelectedRow();
+    if (row < 0 || focusArriving_) {
+        SelectRow(selection_);
+        return;
+    }
+    if (row == selection_) return;
+    selection_ = row;
+    if (onPicked_) onPicked_(row);
+}
 
 // ---- The picture ----------------------------------------------------------------
 
@@ -149,8 +241,7 @@ void DialogView::CreateWidgets() {
                                   [this, i](wxCommandEvent& event) { OnPicked(items_[i], event.GetSelection()); });
                 break;
             case ControlKind::ListBox:
-                item.widget->Bind(wxEVT_LISTBOX,
-                                  [this, i](wxCommandEvent& event) { OnPicked(items_[i], event.GetSelection()); });
+                static_cast<VirtualListBox*>(item.widget)->SetOnPicked([this, i](int row) { OnPicked(items_[i], row); });
                 break;
             case ControlKind::Edit:
                 item.widget->Bind(wxEVT_TEXT, [this, i](wxCommandEvent&) { OnTyped(items_[i]); });
@@ -207,7 +298,7 @@ wxWindow* DialogView::CreateWidget(const ControlTemplate& entry) {
             return new wxChoice(window_, id, position, wxSize(size.x, units_.Y(entry.y + DrawnHeight(entry)) - position.y));
         }
         case ControlKind::ListBox:
-            return new wxListBox(window_, id, position, size, 0, nullptr, wxLB_SINGLE);
+            return new VirtualListBox(window_, id, position, size);
         case ControlKind::Edit:
             return new wxTextCtrl(window_, id, wxString(), position, size);
         case ControlKind::Label:
@@ -292,9 +383,12 @@ void DialogView::Mirror(Item& item, std::optional<ControlChange> change, int ind
     if (!item.mirrored) return;
     switch (item.entry->kind) {
         case ControlKind::DropDownList:
+            MirrorList(static_cast<SortedItemList&>(*item.control), static_cast<wxChoice&>(*item.widget), change,
+                       index);
+            return;
         case ControlKind::ListBox:
-            MirrorList(static_cast<SortedItemList&>(*item.control), static_cast<wxControlWithItems&>(*item.widget),
-                       change, index);
+            static_cast<VirtualListBox&>(*item.widget)
+                .Mirror(static_cast<SortedItemList&>(*item.control), change, index);
             return;
         case ControlKind::Edit:
             if (typing_ != &item)
@@ -312,7 +406,7 @@ void DialogView::Mirror(Item& item, std::optional<ControlChange> change, int ind
     }
 }
 
-void DialogView::MirrorList(const SortedItemList& list, wxControlWithItems& widget, std::optional<ControlChange> change,
+void DialogView::MirrorList(const SortedItemList& list, wxChoice& widget, std::optional<ControlChange> change,
                             int index) {
     if (change == ControlChange::Reset) {
         widget.Clear();

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
+#include <wx/dataview.h>
 #include <wx/dialog.h>
 #include <wx/window.h>
 
@@ -14,7 +16,7 @@
 #include "platform/wx/wx_units.h"
 
 class wxContextMenuEvent;
-class wxControlWithItems;
+class wxChoice;
 class wxCloseEvent;
 class wxKeyEvent;
 
@@ -23,18 +25,56 @@ namespace qm {
 class WxHost;
 
 // A picture control: its bitmap at the bitmap's own size from the top left
-// corner, clipped to the control; nothing for a null bitmap.
+// corner, clipped to the control; nothing for a null bitmap. Like any static
+// control it never takes the keyboard focus.
 class PicturePanel : public wxWindow {
 public:
     PicturePanel(wxWindow* parent, wxWindowID id, const wxPoint& position, const wxSize& size, bool sunken);
     void SetPicture(BitmapHandle picture);
     const BitmapHandle& Picture() const { return picture_; }
+    bool AcceptsFocus() const override { return false; }
+    bool AcceptsFocusFromKeyboard() const override { return false; }
 
 private:
     void OnPaint(wxPaintEvent& event);
 
     BitmapHandle picture_;
     wxBitmap shown_;
+};
+
+// A list box: one column of the control object's items in a native list
+// that asks for the rows it shows, so a reload of many thousands of items
+// costs what the list object costs. At most one row is selected; only the
+// person selects, with a click on a row or a key in the list, and each such
+// change is reported to `onPicked`. The toolkit's own selections (the first
+// row as the focus arrives, a row deselected with Ctrl) are undone.
+class VirtualListBox final : public wxDataViewCtrl {
+public:
+    VirtualListBox(wxWindow* parent, wxWindowID id, const wxPoint& position, const wxSize& size);
+    ~VirtualListBox() override;
+
+    // Shows `change` of `list` (no change: all of it); the rows stay drawn
+    // from `list`, which must outlive the widget or be replaced.
+    void Mirror(const SortedItemList& list, std::optional<ControlChange> change, int index);
+    void SetOnPicked(std::function<void(int row)> onPicked) { onPicked_ = std::move(onPicked); }
+
+    int RowCount() const;
+    wxString RowText(int row) const;
+    wxDataViewItem ItemOfRow(int row) const;
+    // The selected row, or -1.
+    int SelectedRow() const;
+    // The program's selection (-1: none), scrolled into view; no report.
+    void SelectRow(int row);
+
+private:
+    class Rows;
+    void OnSelectionChanged(wxDataViewEvent& event);
+
+    Rows* rows_;  // owned by the widget through its reference count
+    std::function<void(int)> onPicked_;
+    int selection_ = -1;       // the selection the widget keeps
+    bool mirroring_ = false;   // a change of the program's is under way
+    bool focusArriving_ = false;
 };
 
 class DialogView final : public WindowPeer, private ControlObserver {
@@ -91,7 +131,7 @@ private:
     static bool Mirrors(const ControlTemplate& entry, CControl& control);
     // Shows `change` of the item's control in its widget; no change: all of it.
     void Mirror(Item& item, std::optional<ControlChange> change, int index);
-    static void MirrorList(const SortedItemList& list, wxControlWithItems& widget,
+    static void MirrorList(const SortedItemList& list, wxChoice& widget,
                            std::optional<ControlChange> change, int index);
     void ControlChanged(CControl& control, ControlChange change, int index) override;
     void RequestFocus(wxWindow* widget);

@@ -1,9 +1,9 @@
 #include "support/wx/wx_testing.h"
 
+#include <gtk/gtk.h>
 #include <wx/button.h>
 #include <wx/choice.h>
 #include <wx/dialog.h>
-#include <wx/listbox.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/textctrl.h>
@@ -31,21 +31,39 @@ wxWindow* FindControlWidget(wxDialog& window, int id) {
 
 int FocusedControlId(wxDialog& window) {
     const DialogView* view = DialogView::Of(&window);
+    if (view == nullptr) return 0;
     const wxWindow* focus = wxWindow::FindFocus();
-    if (view == nullptr || !IsInside(focus, window)) return 0;
-    const ControlTemplate* entry = view->FindTemplateOf(focus);
-    return entry != nullptr ? entry->id : 0;
+    if (IsInside(focus, window)) {
+        const ControlTemplate* entry = view->FindTemplateOf(focus);
+        return entry != nullptr ? entry->id : 0;
+    }
+    // The toolkit names no window when the focus is on a part of a native
+    // widget it made of several (the button of a drop-down list): the control
+    // whose native widget holds the focused one.
+    GtkWidget* native = gtk_window_get_focus(GTK_WINDOW(window.GetHandle()));
+    if (native == nullptr) return 0;
+    for (const wxWindow* widget : window.GetChildren()) {
+        if (native != widget->GetHandle() && !gtk_widget_is_ancestor(native, widget->GetHandle())) continue;
+        const ControlTemplate* entry = view->FindTemplateOf(widget);
+        return entry != nullptr ? entry->id : 0;
+    }
+    return 0;
 }
 
 std::vector<std::string> ShownItems(wxDialog& window, int id) {
     std::vector<std::string> texts;
-    if (auto* items = dynamic_cast<wxItemContainer*>(FindControlWidget(window, id)))
+    wxWindow* widget = FindControlWidget(window, id);
+    if (auto* items = dynamic_cast<wxItemContainer*>(widget))
         for (unsigned i = 0; i < items->GetCount(); ++i) texts.push_back(ToCp1252(items->GetString(i)));
+    if (auto* list = dynamic_cast<VirtualListBox*>(widget))
+        for (int row = 0; row < list->RowCount(); ++row) texts.push_back(ToCp1252(list->RowText(row)));
     return texts;
 }
 
 int ShownSelection(wxDialog& window, int id) {
-    auto* items = dynamic_cast<wxItemContainer*>(FindControlWidget(window, id));
+    wxWindow* widget = FindControlWidget(window, id);
+    if (auto* list = dynamic_cast<VirtualListBox*>(widget)) return list->SelectedRow();
+    auto* items = dynamic_cast<wxItemContainer*>(widget);
     if (items == nullptr) return -1;
     const int selection = items->GetSelection();
     return selection == wxNOT_FOUND ? -1 : selection;
@@ -64,11 +82,19 @@ BitmapHandle ShownPicture(wxDialog& window, int id) {
 
 void PickItem(wxDialog& window, int id, int index) {
     wxWindow* widget = FindControlWidget(window, id);
-    auto* items = dynamic_cast<wxControlWithItems*>(widget);
-    if (items == nullptr || index < 0 || static_cast<unsigned>(index) >= items->GetCount()) return;
     // As the toolkit does for a pick: the widget's selection first, then its event.
+    if (auto* list = dynamic_cast<VirtualListBox*>(widget)) {
+        if (index < 0 || index >= list->RowCount()) return;
+        const wxDataViewItem row = list->ItemOfRow(index);
+        list->Select(row);
+        wxDataViewEvent event(wxEVT_DATAVIEW_SELECTION_CHANGED, list, row);
+        list->HandleWindowEvent(event);
+        return;
+    }
+    auto* items = dynamic_cast<wxChoice*>(widget);
+    if (items == nullptr || index < 0 || static_cast<unsigned>(index) >= items->GetCount()) return;
     items->SetSelection(index);
-    items->SendSelectionChangedEvent(dynamic_cast<wxListBox*>(widget) != nullptr ? wxEVT_LISTBOX : wxEVT_CHOICE);
+    items->SendSelectionChangedEvent(wxEVT_CHOICE);
 }
 
 bool PickText(wxDialog& window, int id, std::string_view text) {

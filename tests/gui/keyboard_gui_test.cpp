@@ -1,0 +1,245 @@
+// The main window driven by real key presses and mouse clicks (the X test
+// extension, through wxUIActionSimulator) on a display of its own with a
+// window manager, as a person at the desktop drives it: moving the focus
+// changes nothing the person typed or picked, and only a click on a line or
+// an arrow key in the entry list selects a line.
+//
+// Run by tests/gui/with_window_manager.sh (ctest does): without a window
+// manager no window receives the keyboard.
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/dialog.h>
+#include <wx/stopwatch.h>
+#include <wx/uiaction.h>
+#include <wx/utils.h>
+
+#include "gui/wx_gui_support.h"
+#include "platform/dialog_template.h"
+#include "platform/wx/wx_view.h"
+#include "support/sim_fixture.h"
+#include "ui/quillmarsh_dlg.h"
+#include "ui/resource.h"
+
+namespace qm::test {
+namespace {
+
+using wxtest::GuiHost;
+using wxtest::MessageBoxScript;
+
+const Livery kGlider{"Aviatik Glider White", "aviatik", "Glider", "White", "", true, true};
+const Livery kTug{"Aviatik Tug Yellow", "aviatik", "Tug", "Yellow", "y", true, true};
+const Livery kBlue{"Kestrel K1 Blue", "Kestrel", "K1", "Blue", "b", true, true};
+
+const std::string kCategories = CrlfLines({
+    "[Airliners]",
+    "aircraft0.title=Kestrel K1 Blue",
+    "aircraft0.thumbnail=",
+    "aircraft0.displayName=Blue K1",
+    "aircraft1.title=Aviatik Tug Yellow",
+    "aircraft1.thumbnail=",
+    "aircraft1.displayName=alpha tug",
+    "aircraft2.title=Aviatik Glider White",
+    "aircraft2.thumbnail=",
+    "aircraft2.displayName=Glider",
+});
+
+// Runs the event loop for `ms` milliseconds, so that simulated input reaches
+// the widgets and what it causes has happened.
+void Settle(long ms = 150) {
+    const wxStopWatch watch;
+    while (watch.Time() < ms) {
+        wxTheApp->Yield(true);
+        wxMilliSleep(5);
+    }
+}
+
+// Runs the event loop until `done` holds (at most 3 s on a busy machine),
+// and a little longer for what else the input causes.
+template <class Done>
+void SettleUntil(const Done& done) {
+    const wxStopWatch watch;
+    while (!done() && watch.Time() < 3000) Settle(10);
+    Settle(50);
+}
+
+// Waits (at most 10 s) until the window has the keyboard.
+bool WaitActive(wxDialog& window) {
+    const wxStopWatch watch;
+    while (!window.IsActive() && watch.Time() < 10000) {
+        window.Raise();
+        Settle(50);
+    }
+    return window.IsActive();
+}
+
+// What a focus change must leave as it was.
+struct State {
+    std::vector<std::vector<std::string>> items;
+    std::vector<int> selections;
+    std::string name;
+    BitmapHandle picture;
+    std::string file;
+    friend bool operator==(const State&, const State&) = default;
+};
+
+void PrintTo(const State& state, std::ostream* os) {
+    *os << "name \"" << state.name << "\", selections";
+    for (const int selection : state.selections) *os << " " << selection;
+    *os << ", items";
+    for (const auto& items : state.items) *os << " " << items.size();
+    *os << ", picture " << state.picture.get() << ", file of " << state.file.size() << " bytes";
+}
+
+class KeyboardGui : public ::testing::Test {
+protected:
+    KeyboardGui() {
+        sim.AddAircraft("Aviatik", {kGlider, kTug});
+        sim.AddAircraft("Kestrel", {kBlue});
+        sim.WriteCategories(kCategories);
+    }
+
+    State Now(wxDialog& window) const {
+        State state;
+        for (const int id : {IDC_MANUFACTURER, IDC_MODEL, IDC_VARIATION, IDC_CATEGORY, IDC_ENTRY_LIST}) {
+            state.items.push_back(wxtest::ShownItems(window, id));
+            state.selections.push_back(wxtest::ShownSelection(window, id));
+        }
+        state.name = wxtest::ShownText(window, IDC_DISPLAY_NAME);
+        state.picture = wxtest::ShownPicture(window, IDC_THUMBNAIL);
+        state.file = sim.ReadCategories();
+        return state;
+    }
+
+    // A left click at `point` of `widget`.
+    void Click(wxWindow& widget, const wxPoint& point) {
+        input.MouseMove(widget.ClientToScreen(point));
+        Settle(50);
+        input.MouseClick();
+        Settle();
+    }
+
+    // The centre of line `row` of the entry list, in its client coordinates.
+    static wxPoint LineCentre(wxDialog& window, int row) {
+        auto& list = static_cast<VirtualListBox&>(*wxtest::FindControlWidget(window, IDC_ENTRY_LIST));
+        const wxRect line = list.GetItemRect(list.ItemOfRow(row));
+        return {line.x + line.width / 4, line.y + line.height / 2};
+    }
+
+    void Leave(wxDialog& window) {
+        boxes.Answer(IDYES);
+        wxtest::PressEscape(window);
+    }
+
+    SimFolder sim;
+    CurrentDirectory cwd{sim.Companion()};
+    GuiHost gui;
+    MessageBoxScript boxes;
+    CQuillmarshDlg dialog;
+    wxUIActionSimulator input;
+};
+
+TEST_F(KeyboardGui, TabAndShiftTabVisitTheControlsInTemplateOrderAndChangeNothing) {
+    gui.Then([&](wxDialog& window, CDialog&) {
+        ASSERT_TRUE(WaitActive(window)) << "the window never got the keyboard: is a window manager running?";
+        const DialogTemplate* layout = FindDialogTemplate(IDD_QUILLMARSH_DIALOG);
+        ASSERT_NE(layout, nullptr);
+        // The controls Tab visits, in template order.
+        std::vector<int> stops;
+        for (const ControlTemplate& entry : layout->controls)
+            if (entry.tabStop && wxtest::FindControlWidget(window, entry.id)->IsEnabled()) stops.push_back(entry.id);
+        std::size_t start = 0;
+        while (start < stops.size() && stops[start] != IDC_DISPLAY_NAME) ++start;
+        ASSERT_LT(start, stops.size());
+
+        wxWindow& nameBox = *wxtest::FindControlWidget(window, IDC_DISPLAY_NAME);
+        Click(nameBox, wxPoint(nameBox.GetClientSize().x / 2, nameBox.GetClientSize().y / 2));
+        ASSERT_EQ(wxtest::FocusedControlId(window), IDC_DISPLAY_NAME);
+        input.Text("Custom Name");
+        SettleUntil([&] { return dialog.DisplayNameBox().Text() == "Custom Name"; });
+        ASSERT_EQ(wxtest::ShownText(window, IDC_DISPLAY_NAME), "Custom Name");
+        ASSERT_EQ(dialog.DisplayNameBox().Text(), "Custom Name");
+        const State before = Now(window);
+        EXPECT_EQ(before.selections.back(), -1) << "no entry is selected at start-up";
+
+        std::vector<int> forward, expectedForward, backward, expectedBackward;
+        for (std::size_t step = 1; step <= stops.size(); ++step) {
+            const int from = wxtest::FocusedControlId(window);
+            input.Char(WXK_TAB);
+            SettleUntil([&] { return wxtest::FocusedControlId(window) != from; });
+            forward.push_back(wxtest::FocusedControlId(window));
+            expectedForward.push_back(stops[(start + step) % stops.size()]);
+        }
+        EXPECT_EQ(forward, expectedForward);
+        EXPECT_EQ(Now(window), before);
+        for (std::size_t step = 1; step <= stops.size(); ++step) {
+            const int from = wxtest::FocusedControlId(window);
+            input.Char(WXK_TAB, wxMOD_SHIFT);
+            SettleUntil([&] { return wxtest::FocusedControlId(window) != from; });
+            backward.push_back(wxtest::FocusedControlId(window));
+            expectedBackward.push_back(stops[(start + stops.size() - step) % stops.size()]);
+        }
+        EXPECT_EQ(backward, expectedBackward);
+        EXPECT_EQ(Now(window), before);
+        EXPECT_EQ(dialog.DisplayNameBox().Text(), "Custom Name");
+        EXPECT_EQ(dialog.EntryList().GetCurSel(), -1);
+        EXPECT_TRUE(boxes.Boxes().empty());
+        Leave(window);
+    });
+    dialog.DoModal();
+}
+
+TEST_F(KeyboardGui, AClickOnALineAndAnArrowKeySelectAndNotifyTheFocusAloneDoesNot) {
+    gui.Then([&](wxDialog& window, CDialog&) {
+        ASSERT_TRUE(WaitActive(window)) << "the window never got the keyboard: is a window manager running?";
+        wxWindow& list = *wxtest::FindControlWidget(window, IDC_ENTRY_LIST);
+        ASSERT_EQ(wxtest::ShownItems(window, IDC_ENTRY_LIST),
+                  (std::vector<std::string>{"alpha tug", "Blue K1", "Glider"}));
+
+        // The focus arrives at the list from the program and from the Tab key.
+        wxtest::FocusControl(window, IDC_ENTRY_LIST);
+        Settle();
+        EXPECT_EQ(wxtest::ShownSelection(window, IDC_ENTRY_LIST), -1);
+        wxtest::FocusControl(window, IDC_ADD);
+        Settle();
+        input.Char(WXK_TAB);
+        SettleUntil([&] { return wxtest::FocusedControlId(window) == IDC_ENTRY_LIST; });
+        ASSERT_EQ(wxtest::FocusedControlId(window), IDC_ENTRY_LIST);
+        EXPECT_EQ(wxtest::ShownSelection(window, IDC_ENTRY_LIST), -1);
+        EXPECT_EQ(dialog.EntryList().GetCurSel(), -1);
+        EXPECT_EQ(dialog.DisplayNameBox().Text(), "");
+
+        // A click on a line of the list, which does not have the focus.
+        wxtest::FocusControl(window, IDC_DISPLAY_NAME);
+        Settle();
+        Click(list, LineCentre(window, 1));
+        SettleUntil([&] { return dialog.EntryList().GetCurSel() == 1; });
+        EXPECT_EQ(wxtest::ShownSelection(window, IDC_ENTRY_LIST), 1);
+        EXPECT_EQ(dialog.EntryList().GetCurSel(), 1);
+        EXPECT_EQ(dialog.DisplayNameBox().Text(), "Blue K1") << "the pick reached the dialog";
+
+        // An arrow key in the list.
+        input.Char(WXK_DOWN);
+        SettleUntil([&] { return dialog.EntryList().GetCurSel() == 2; });
+        EXPECT_EQ(wxtest::ShownSelection(window, IDC_ENTRY_LIST), 2);
+        EXPECT_EQ(dialog.EntryList().GetCurSel(), 2);
+        EXPECT_EQ(dialog.DisplayNameBox().Text(), "Glider");
+
+        // Ctrl+click on the selected line leaves it selected, as in a list box.
+        input.KeyDown(WXK_CONTROL);
+        Click(list, LineCentre(window, 2));
+        input.KeyUp(WXK_CONTROL);
+        Settle();
+        EXPECT_EQ(wxtest::ShownSelection(window, IDC_ENTRY_LIST), 2);
+        EXPECT_EQ(dialog.EntryList().GetCurSel(), 2);
+        EXPECT_TRUE(boxes.Boxes().empty());
+        Leave(window);
+    });
+    dialog.DoModal();
+}
+
+}  // namespace
+}  // namespace qm::test

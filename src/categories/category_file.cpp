@@ -1,7 +1,5 @@
 #include "categories/category_file.h"
 
-#include <algorithm>
-
 #include "platform/profile.h"
 #include "platform/text.h"
 
@@ -14,9 +12,29 @@ std::string CategoryFilePathOf(std::string_view simulatorRoot) {
     return path;
 }
 
-std::string TitleKey(int n) { return NumberedKey("aircraft", n, ".title"); }
-std::string ThumbnailKey(int n) { return NumberedKey("aircraft", n, ".thumbnail"); }
-std::string DisplayNameKey(int n) { return NumberedKey("aircraft", n, ".displayName"); }
+namespace {
+
+// An entry's keys are "aircraft<n><field>".
+constexpr std::string_view kEntryPrefix = "aircraft";
+constexpr std::string_view kTitleField = ".title";
+constexpr std::string_view kThumbnailField = ".thumbnail";
+constexpr std::string_view kDisplayNameField = ".displayName";
+
+// The number of consecutive entries from 0 whose key with `field` is present.
+int CountRun(const std::string& path, std::string_view category, std::string_view field) {
+    int count = 0;
+    ForEachProfileRow(category, kEntryPrefix, {&field, 1}, kShortTextSize, path, [&count](int, ProfileRow) {
+        ++count;
+        return true;
+    });
+    return count;
+}
+
+}  // namespace
+
+std::string TitleKey(int n) { return NumberedKey(kEntryPrefix, n, kTitleField); }
+std::string ThumbnailKey(int n) { return NumberedKey(kEntryPrefix, n, kThumbnailField); }
+std::string DisplayNameKey(int n) { return NumberedKey(kEntryPrefix, n, kDisplayNameField); }
 
 std::vector<std::string> ReadCategoryNames(const std::string& path) {
     return GetPrivateProfileSectionNamesA(path);
@@ -25,30 +43,28 @@ std::vector<std::string> ReadCategoryNames(const std::string& path) {
 std::vector<CategoryEntry> ReadCategoryEntries(const std::string& path, std::string_view category) {
     std::vector<CategoryEntry> entries;
     if (category.empty()) return entries;
-    for (int n = 0;; ++n) {
-        std::optional<std::string> displayName =
-            ReadProfileValue(category, DisplayNameKey(n), kShortTextSize, path);
-        if (!displayName) break;
-        std::string title = GetPrivateProfileStringA(category, TitleKey(n), UndefinedMarker, kShortTextSize, path);
-        entries.push_back({std::move(*displayName), std::move(title)});
-    }
+    static constexpr std::string_view kFields[] = {kDisplayNameField, kTitleField};
+    ForEachProfileRow(category, kEntryPrefix, kFields, kShortTextSize, path, [&entries](int, ProfileRow row) {
+        entries.push_back({std::string(*row[0]), std::string(row[1].value_or(UndefinedMarker))});
+        return true;
+    });
     return entries;
 }
 
 int FindEntryByDisplayName(const std::string& path, std::string_view category,
                            std::string_view displayName) {
-    for (int n = 0;; ++n) {
-        const std::optional<std::string> stored =
-            ReadProfileValue(category, DisplayNameKey(n), kShortTextSize, path);
-        if (!stored) return -1;
-        if (*stored == displayName) return n;
-    }
+    int found = -1;
+    ForEachProfileRow(category, kEntryPrefix, {&kDisplayNameField, 1}, kShortTextSize, path,
+                      [&](int n, ProfileRow row) {
+                          if (*row[0] != displayName) return true;
+                          found = n;
+                          return false;
+                      });
+    return found;
 }
 
 int CountCategoryEntries(const std::string& path, std::string_view category) {
-    int n = 0;
-    while (ReadProfileValue(category, TitleKey(n), kShortTextSize, path)) ++n;
-    return n;
+    return CountRun(path, category, kTitleField);
 }
 
 bool CategoryExists(const std::string& path, std::string_view name) {
@@ -77,22 +93,8 @@ void UpdateEntry(const std::string& path, std::string_view category, int n, std:
 }
 
 void RemoveEntry(const std::string& path, std::string_view category, int i) {
-    const int count = CountCategoryEntries(path, category);
-    using KeyOf = std::string (*)(int);
-    static constexpr KeyOf kMovedKeys[] = {&TitleKey, &ThumbnailKey, &DisplayNameKey};
-    for (int j = i + 1; j < count; ++j) {
-        for (KeyOf keyOf : kMovedKeys) {
-            const std::optional<std::string> value = ReadProfileValue(category, keyOf(j), kWholeValue, path);
-            if (value)
-                WritePrivateProfileStringA(category, keyOf(j - 1), *value, path);
-            else
-                WritePrivateProfileStringA(category, keyOf(j - 1), std::nullopt, path);
-        }
-    }
-    const int last = std::max(i, count - 1);
-    WritePrivateProfileStringA(category, TitleKey(last), std::nullopt, path);
-    WritePrivateProfileStringA(category, DisplayNameKey(last), std::nullopt, path);
-    WritePrivateProfileStringA(category, ThumbnailKey(last), std::nullopt, path);
+    static constexpr std::string_view kMovedFields[] = {kTitleField, kThumbnailField, kDisplayNameField};
+    MoveProfileRowsDown(category, kEntryPrefix, kMovedFields, i, CountCategoryEntries(path, category), path);
 }
 
 void DeleteCategory(const std::string& path, std::string_view category) {

@@ -12,7 +12,6 @@
 #pragma once
 
 #include <cstddef>
-#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,7 +28,6 @@ inline constexpr std::string_view kCompanionFolder = "/Trevolan/Brindlecotharbor
 // Titles and display names are read with kShortTextSize (text.h).
 inline constexpr std::size_t kUpdateReadSize = 254;    // the title read by "Update", and its display name
 inline constexpr std::size_t kThumbnailReadSize = 499; // thumbnail paths
-inline constexpr std::size_t kWholeValue = std::numeric_limits<std::size_t>::max();
 
 // "<root>/Trevolan/Brindlecotharbor/Quillmarsh.cfg".
 std::string CategoryFilePathOf(std::string_view simulatorRoot);

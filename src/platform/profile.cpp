@@ -3,6 +3,8 @@
 #include "platform/profile.h"
 
 #include <algorithm>
+#include <charconv>
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
@@ -39,6 +41,69 @@ struct CachedFile {
     bool dirty = false;              // changed since read or saved
     std::uint64_t checkedIn = 0;     // the action in which the stamp was last checked
     std::uint64_t lastUse = 0;
+};
+
+// The cells of a section's numbered keys, from one pass over its keys: the
+// value of the first key of each name, by row and suffix.
+class NumberedKeys {
+public:
+    NumberedKeys(const ProfileFile& file, std::string_view section, std::string_view prefix,
+                 std::span<const std::string_view> suffixes)
+        : width_(suffixes.size()) {
+        struct Match {
+            std::uint32_t row;
+            std::uint32_t suffix;
+            std::string_view value;
+        };
+        std::vector<Match> matches;
+        std::size_t firstSuffixKeys = 0;
+        file.ForEachKey(section, [&](std::string_view name, std::optional<std::string_view> value) {
+            const std::optional<std::pair<std::uint32_t, std::uint32_t>> cell = CellOf(name, prefix, suffixes);
+            if (!cell) return;
+            firstSuffixKeys += cell->second == 0;
+            if (value) matches.push_back({cell->first, cell->second, *value});
+        });
+        // A run is no longer than the keys with its first suffix, so rows
+        // beyond that count are never asked for (nor allocated for, whatever
+        // numbers a file holds).
+        std::size_t rows = 0;
+        for (const Match& m : matches)
+            if (m.row < firstSuffixKeys) rows = std::max<std::size_t>(rows, m.row + 1);
+        cells_.resize(rows * width_);
+        for (const Match& m : matches)
+            if (m.row < rows) cells_[m.row * width_ + m.suffix] = m.value;
+    }
+
+    // The stored value of row n's key with suffix f, or nullopt.
+    std::optional<std::string_view> At(int n, std::size_t f) const {
+        const auto i = static_cast<std::size_t>(n) * width_ + f;
+        return n >= 0 && i < cells_.size() ? cells_[i] : std::nullopt;
+    }
+
+private:
+    // The row and suffix of a key named "<prefix><n><suffix>" (without regard
+    // to case), n written as "%d" writes it: no sign, no leading zero.
+    static std::optional<std::pair<std::uint32_t, std::uint32_t>> CellOf(
+        std::string_view name, std::string_view prefix, std::span<const std::string_view> suffixes) {
+        if (name.size() <= prefix.size() || !EqualsNoCase(name.substr(0, prefix.size()), prefix)) return std::nullopt;
+        const char* const digits = name.data() + prefix.size();
+        const char* const end = name.data() + name.size();
+        if (*digits < '0' || *digits > '9') return std::nullopt;
+        std::uint32_t n = 0;
+        const char* after = digits + 1;  // "0" stands alone
+        if (*digits != '0') {
+            const std::from_chars_result r = std::from_chars(digits, end, n);
+            if (r.ec != std::errc() || n > static_cast<std::uint32_t>(INT_MAX)) return std::nullopt;
+            after = r.ptr;
+        }
+        const std::string_view rest(after, static_cast<std::size_t>(end - after));
+        for (std::size_t f = 0; f < suffixes.size(); ++f)
+            if (EqualsNoCase(rest, suffixes[f])) return std::pair{n, static_cast<std::uint32_t>(f)};
+        return std::nullopt;
+    }
+
+    std::size_t width_;
+    std::vector<std::optional<std::string_view>> cells_;
 };
 
 // An action reports each file once, with the first reason it met.
@@ -138,6 +203,59 @@ public:
         return true;
     }
 
+    void ForEachRow(std::string_view section, std::string_view prefix, std::span<const std::string_view> suffixes,
+                    std::size_t size, const std::string& path,
+                    const std::function<bool(int, ProfileRow)>& visit) {
+        CachedFile& file = Acquire(path);
+        if (!file.content) return;
+        const NumberedKeys keys(*file.content, profile::CleanName(section, scratchSection_), prefix, suffixes);
+        std::vector<std::optional<std::string_view>> row(suffixes.size());
+        for (int n = 0;; ++n) {
+            for (std::size_t f = 0; f < suffixes.size(); ++f) {
+                row[f] = keys.At(n, f);
+                if (row[f]) row[f] = profile::ValueAsRead(*row[f], size);
+                if (row[f] == UndefinedMarker) row[f].reset();
+            }
+            if (row.empty() || !row[0] || !visit(n, row)) return;
+        }
+    }
+
+    void MoveRowsDown(std::string_view section, std::string_view prefix, std::span<const std::string_view> suffixes,
+                      int removed, int end, const std::string& path) {
+        CachedFile& file = Acquire(path);
+        if (!file.content) return;  // nothing to read, nothing to remove
+        ProfileFile& content = *file.content;
+        const std::string_view s = profile::CleanName(section, scratchSection_);
+        // The values moved are views into the file's lines; an edit replaces
+        // a line without freeing the text it had, and each row is read before
+        // the move into it.
+        const NumberedKeys keys(content, s, prefix, suffixes);
+        std::string& key = scratchKey_;
+        const auto keyOf = [&](int n, std::size_t f) -> std::string_view {
+            key.assign(prefix);
+            char digits[12];
+            key.append(digits, std::to_chars(digits, digits + sizeof digits, n).ptr);
+            key.append(suffixes[f]);
+            return key;
+        };
+        bool changed = false;
+        for (int n = removed + 1; n < end; ++n) {
+            for (std::size_t f = 0; f < suffixes.size(); ++f) {
+                // Read whole, as ReadProfileValue with no limit reads it.
+                std::optional<std::string_view> value = keys.At(n, f);
+                if (value) value = profile::ValueAsRead(*value, std::string_view::npos);
+                if (value == UndefinedMarker) value.reset();
+                if (value)
+                    changed |= content.SetValue(s, keyOf(n - 1, f), profile::CleanValue(*value, scratchValue_));
+                else
+                    changed |= content.RemoveKey(s, keyOf(n - 1, f));
+            }
+        }
+        const int last = std::max(removed, end - 1);
+        for (std::size_t f = 0; f < suffixes.size(); ++f) changed |= content.RemoveKey(s, keyOf(last, f));
+        if (changed) MarkDirty(file);
+    }
+
     void Forget() {
         for (auto it = files_.begin(); it != files_.end();) {
             if (it->second->dirty)
@@ -232,8 +350,8 @@ private:
         }
         if (!ReplaceFileAtomically(file.path, bytes, reason)) return false;
         file.stamp = StampFile(file.path);
-        // Read back from the saved bytes: drops what the edits left behind.
-        file.content = std::make_unique<ProfileFile>(std::move(bytes));
+        // What was written is the parsed view from now on: no second parse.
+        file.content->AdoptSaved(std::move(bytes));
         return true;
     }
 
@@ -291,6 +409,19 @@ bool WritePrivateProfileStringA(std::string_view section, std::optional<std::str
     Store::Scope scope;
     const bool accepted = Store::Instance().Write(section, key, value, path);
     return scope.End().empty() && accepted;
+}
+
+void ForEachProfileRow(std::string_view section, std::string_view prefix, std::span<const std::string_view> suffixes,
+                       std::size_t size, const std::string& path,
+                       const std::function<bool(int n, ProfileRow row)>& visit) {
+    Store::Scope scope;
+    Store::Instance().ForEachRow(section, prefix, suffixes, size, path, visit);
+}
+
+void MoveProfileRowsDown(std::string_view section, std::string_view prefix, std::span<const std::string_view> suffixes,
+                         int removed, int end, const std::string& path) {
+    Store::Scope scope;
+    Store::Instance().MoveRowsDown(section, prefix, suffixes, removed, end, path);
 }
 
 std::vector<std::string> GetPrivateProfileSectionNamesA(const std::string& path) {

@@ -13,7 +13,9 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,6 +49,31 @@ std::optional<std::string> ReadProfileValue(std::string_view section, std::strin
 // action's end).
 bool WritePrivateProfileStringA(std::string_view section, std::optional<std::string_view> key,
                                 std::optional<std::string_view> value, const std::string& path);
+
+// Numbered keys: a run of rows n = 0, 1, 2, ... whose keys are named
+// "<prefix><n><suffix>" (n as "%d" writes it), one key per suffix, such as
+// "aircraft7.title" and "aircraft7.displayName". Suffixes do not start with a
+// digit. The operations below each make one pass over the section instead of
+// one look-up per key, and give the results the calls key by key give.
+
+// One row's values, one per suffix: nullopt where the key is missing (or holds
+// UndefinedMarker). Valid during the call that gives it.
+using ProfileRow = std::span<const std::optional<std::string_view>>;
+
+// Visits the rows n = 0, 1, 2, ... of `section` with each value as
+// ReadProfileValue(section, key, size, path) gives it, up to the first row
+// whose key with the first suffix is missing, or until `visit` returns false.
+void ForEachProfileRow(std::string_view section, std::string_view prefix, std::span<const std::string_view> suffixes,
+                       std::size_t size, const std::string& path,
+                       const std::function<bool(int n, ProfileRow row)>& visit);
+
+// Closes the gap of a removed row of a run of `end` rows: for n = removed + 1
+// to end - 1, and for each suffix in turn, the key of row n - 1 takes the whole
+// value of the key of row n, or is removed when that key is missing (or holds
+// UndefinedMarker); then the keys of row max(removed, end - 1) are removed.
+// The file ends as those writes and removals made one by one leave it.
+void MoveProfileRowsDown(std::string_view section, std::string_view prefix, std::span<const std::string_view> suffixes,
+                         int removed, int end, const std::string& path);
 
 // Every section header of the file, in file order, copies included; the header
 // "[]" is not listed. A missing file gives an empty list. Nothing is cut.

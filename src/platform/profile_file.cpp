@@ -1,5 +1,6 @@
 #include "platform/profile_file.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <iterator>
@@ -817,6 +818,101 @@ std::string ProfileFile::Serialize() const {
     }
     out.append(oddByte_);
     return out;
+}
+
+// ---- Walks over a whole section, and adopting saved bytes ----
+
+void ProfileFile::ForEachKey(
+    std::string_view section,
+    const std::function<void(std::string_view, std::optional<std::string_view>)>& visit) const {
+    const Section* s = FindSection(section);
+    if (!s) return;
+    // A key line is the first of its name unless an earlier live line of the
+    // name chains to it (removing the first copy makes the next one first,
+    // and a removed line chains to nothing the index uses).
+    std::vector<bool> later(s->body.size(), false);
+    for (const Line& line : s->body)
+        if (!line.deleted && line.parse.kind == LineKind::Key && line.nextSame != None) later[line.nextSame] = true;
+    for (std::size_t i = 0; i < s->body.size(); ++i) {
+        const Line& line = s->body[i];
+        if (line.deleted || line.parse.kind != LineKind::Key || later[i]) continue;
+        visit(line.Name(), line.parse.hasValue ? std::optional(line.Value()) : std::nullopt);
+    }
+}
+
+void ProfileFile::AdoptSaved(std::string bytes) {
+    bytes_ = std::move(bytes);
+    std::string decoded;  // encoded files: the texts of the lines kept
+    std::vector<std::size_t> textAt;
+    const bool encoded = encoding_ != Encoding::Bytes;
+    std::size_t at = markLen_;
+    const std::size_t unit = (encoding_ == Encoding::Utf16LE || encoding_ == Encoding::Utf16BE) ? 2 : 1;
+    const auto endLength = [unit](LineEnd end) -> std::size_t {
+        return end == LineEnd::None ? 0 : end == LineEnd::CRLF ? 2 * unit : unit;
+    };
+    // Lines in the order Serialize wrote them.
+    const auto forEachKept = [this](auto&& f) {
+        for (Section& s : sections_) {
+            if (s.deleted) continue;
+            if (s.hasHeader) f(s.header);
+            for (Line& line : s.body)
+                if (!line.deleted) f(line);
+        }
+    };
+    // New lines take the line end of the saved file's first line, as they
+    // would after a parse of it (CRLF when it has none).
+    lineEnd_ = LineEnd::CRLF;
+    Line* previous = nullptr;
+    std::size_t kept = 0;
+    forEachKept([&](Line& line) {
+        if (kept++ == 0 && line.end != LineEnd::None) lineEnd_ = line.end;
+        // Where Serialize put an LF after a lone CR, the two lines read as a
+        // line ended by CR LF and the empty line.
+        if (previous && previous->end == LineEnd::CR && line.rawLen == 0 && line.end == LineEnd::LF) {
+            previous->end = LineEnd::CRLF;
+            at += unit;
+            if (kept == 2) lineEnd_ = LineEnd::CRLF;  // the first line's end, as a parse reads it
+        }
+        previous = &line;
+        line.raw = bytes_.data() + at;
+        at += line.rawLen + endLength(line.end);
+        if (!encoded) {
+            line.text = line.raw;  // a byte file's text is its raw content, cut at a NUL
+        } else {
+            textAt.push_back(decoded.size());
+            decoded.append(line.Text());
+        }
+    });
+    if (encoded) {
+        decoded_.swap(decoded);
+        std::size_t i = 0;
+        forEachKept([&](Line& line) { line.text = decoded_.data() + textAt[i++]; });
+    }
+    arena_.clear();
+    if (!oddByte_.empty()) oddByte_ = std::string_view(bytes_).substr(bytes_.size() - 1);
+
+    // Removed lines now point at nothing: drop them. A section whose removed
+    // lines all follow its last key keeps the numbers of its lines, and so
+    // its index; any other is indexed again.
+    for (Section& s : sections_) {
+        if (s.deleted) {
+            s.header = Line{};
+            continue;
+        }
+        std::size_t lastKey = 0, firstRemoved = s.body.size();
+        for (std::size_t i = 0; i < s.body.size(); ++i) {
+            if (s.body[i].deleted)
+                firstRemoved = std::min(firstRemoved, i);
+            else if (s.body[i].parse.kind == LineKind::Key)
+                lastKey = i + 1;
+        }
+        if (firstRemoved == s.body.size()) continue;
+        std::erase_if(s.body, [](const Line& line) { return line.deleted; });
+        if (firstRemoved >= lastKey) continue;
+        for (Line& line : s.body) line.nextSame = None;
+        s.keys.Clear();
+        IndexSection(s);
+    }
 }
 
 }  // namespace qm::profile

@@ -28,6 +28,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -88,6 +89,21 @@ public:
 
     // The whole file as it is to be saved.
     std::string Serialize() const;
+
+    // Visits the keys of the first section `section` as Find sees them, in
+    // file order: each key name once, at its first line, with its value.
+    // Nothing for a missing section. One pass over the section's lines, no
+    // look-up by name.
+    // A first line without '=' is visited without a value, as Find gives none.
+    void ForEachKey(std::string_view section,
+                    const std::function<void(std::string_view name, std::optional<std::string_view> value)>&
+                        visit) const;
+
+    // After `bytes`, what Serialize() gave, was saved: the file holds them as
+    // the bytes it was read from, every line pointing into them, and lets go
+    // of what its edits had taken (the texts of rewritten lines, removed
+    // lines), so the saved file needs no parse to stand as read.
+    void AdoptSaved(std::string bytes);
 
 private:
     static constexpr std::uint32_t None = 0xFFFFFFFFu;

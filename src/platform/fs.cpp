@@ -7,13 +7,14 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
-#include <chrono>
+#include <charconv>
+#include <filesystem>
 #include <memory>
 #include <system_error>
 
@@ -21,6 +22,8 @@
 
 namespace qm {
 namespace {
+
+namespace stdfs = std::filesystem;
 
 std::string ErrorText(int error) { return std::generic_category().message(error); }
 
@@ -66,56 +69,51 @@ bool EntryExists(const std::string& path) {
     return ::lstat(path.c_str(), &info) == 0;
 }
 
-std::string JoinPath(const std::string& folder, std::string_view name) {
-    std::string path;
-    path.reserve(folder.size() + 1 + name.size());
-    path.append(folder);
-    path.push_back('/');
-    path.append(name);
-    return path;
-}
-
 // The folder part of `path`: "." when it has none, "/" for a file in the root.
 std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
+    std::string folder = stdfs::path(path).parent_path().string();
+    return folder.empty() ? "." : folder;
 }
 
-std::string NameOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
+std::string NameOf(const std::string& path) { return stdfs::path(path).filename().string(); }
 
 // Follows `path` through symbolic links to the file they end at, which need
-// not exist yet. Returns false with errno set when the chain does not end.
-bool FollowLinks(const std::string& path, std::string* target) {
-    std::string current = path;
+// not exist yet. A relative link is taken from the folder the link lies in.
+std::error_code FollowLinks(const std::string& path, std::string* target) {
+    stdfs::path current = path;
     for (int hops = 0; hops < 40; ++hops) {
-        struct stat info {};
-        if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
-            *target = current;
-            return true;
+        std::error_code error;
+        if (!stdfs::is_symlink(stdfs::symlink_status(current, error))) {
+            *target = current.string();
+            return {};
         }
-        std::string link(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 256), '\0');
-        for (;;) {
-            const ssize_t n = ::readlink(current.c_str(), link.data(), link.size());
-            if (n < 0) return false;
-            if (static_cast<std::size_t>(n) < link.size()) {
-                link.resize(static_cast<std::size_t>(n));
-                break;
-            }
-            link.resize(link.size() * 2);
-        }
-        if (link.empty()) {
-            errno = ENOENT;
-            return false;
-        }
-        current = link.front() == '/' ? link : JoinPath(FolderOf(current), link);
+        const stdfs::path link = stdfs::read_symlink(current, error);
+        if (error) return error;
+        current = current.parent_path() / link;  // an absolute link replaces it all
     }
-    errno = ELOOP;
-    return false;
+    return std::make_error_code(std::errc::too_many_symbolic_link_levels);
+}
+
+// Opens the regular file at `path` (links followed) for reading; -1 for
+// anything else, with `reason` saying why. Raw calls: what is not a regular
+// file is refused before it is opened, since opening a device can act on it
+// (a tape rewinds, a watchdog starts); the open is non-blocking and the open
+// descriptor is checked again, so that a file swapped for a named pipe in
+// between cannot make the read wait for a writer.
+int OpenRegularFile(const std::string& path, struct stat* info, std::string* reason) {
+    const auto refuse = [&](std::string why) {
+        if (reason) *reason = std::move(why);
+        return -1;
+    };
+    if (::stat(path.c_str(), info) != 0) return refuse(ErrorText(errno));
+    if (!S_ISREG(info->st_mode)) return refuse("it is not a regular file");
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return refuse(ErrorText(errno));
+    if (::fstat(fd, info) != 0 || !S_ISREG(info->st_mode)) {
+        ::close(fd);
+        return refuse("it is not a regular file");
+    }
+    return fd;
 }
 
 bool WriteAll(int fd, std::string_view bytes) {
@@ -130,22 +128,109 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
-// Creates a new file beside `target` that no other writer can have opened.
-int CreateTemporaryBeside(const std::string& target, mode_t mode, std::string* tempPath) {
-    static std::atomic<unsigned> counter{0};
-    const std::string folder = FolderOf(target);
+// Temporaries beside a file are named ".<name>.tmp-<pid>-<n>", so that a later
+// save can tell which process made each one.
+std::string TemporaryStem(const std::string& target) {
     std::string stem = ".";
-    stem.append(NameOf(target)).append(".tmp-").append(std::to_string(::getpid())).push_back('-');
-    const auto clock = static_cast<unsigned long long>(
-        std::chrono::steady_clock::now().time_since_epoch().count());
+    stem.append(NameOf(target)).append(".tmp-");
+    return stem;
+}
+
+std::string NextTemporaryPath(const std::string& target) {
+    static unsigned counter = 0;
+    std::string name = TemporaryStem(target);
+    name.append(std::to_string(::getpid())).push_back('-');
+    name.append(std::to_string(counter++));
+    return (stdfs::path(FolderOf(target)) / name).string();
+}
+
+// The process that made the temporary `entry` of the file with temporaries
+// named from `stem`; 0 when `entry` is not one of them.
+pid_t TemporaryOwner(std::string_view entry, std::string_view stem) {
+    if (!entry.starts_with(stem)) return 0;
+    entry.remove_prefix(stem.size());
+    const std::size_t dash = entry.find('-');
+    if (dash == std::string_view::npos) return 0;
+    pid_t pid = 0;
+    const auto [end, error] = std::from_chars(entry.data(), entry.data() + dash, pid);
+    if (error != std::errc() || end != entry.data() + dash || pid <= 0) return 0;
+    return pid;
+}
+
+// True when no running process has the id `pid`, or it is this one (which
+// names each temporary only to rename it at once): its temporaries are
+// leftovers of a process killed in the middle of a save. A process of another
+// user is running too (EPERM).
+bool TemporaryIsStale(pid_t pid) { return pid == ::getpid() || (::kill(pid, 0) != 0 && errno == ESRCH); }
+
+// Removes the temporaries of `target` that processes no longer running left
+// in its folder. Others' files and a running program's temporaries stay.
+void RemoveStaleTemporaries(const std::string& target) {
+    DirPtr dir(::opendir(FolderOf(target).c_str()));
+    if (!dir) return;
+    const std::string stem = TemporaryStem(target);
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const pid_t owner = TemporaryOwner(entry->d_name, stem);
+        if (owner != 0 && TemporaryIsStale(owner)) ::unlinkat(::dirfd(dir.get()), entry->d_name, 0);
+    }
+}
+
+// A new file in the folder of `target` with no name yet (O_TMPFILE), so that a
+// process killed while it writes leaves nothing behind; -1 where the kernel or
+// the file system has no such files.
+int CreateUnnamedBeside(const std::string& target, mode_t mode) {
+#ifdef O_TMPFILE
+    return ::open(FolderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+#else
+    (void)target;
+    (void)mode;
+    errno = EOPNOTSUPP;
+    return -1;
+#endif
+}
+
+// Gives the unnamed file `fd` a temporary name beside `target`, just before it
+// is renamed over it. Linking through /proc is open to every user; linking the
+// descriptor itself (AT_EMPTY_PATH) needs CAP_DAC_READ_SEARCH, so it serves
+// only where /proc is missing.
+bool NameUnnamed(int fd, const std::string& target, std::string* tempPath) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        *tempPath = JoinPath(folder, stem + std::to_string(clock % 1000000) + "-" +
-                                         std::to_string(counter.fetch_add(1)));
+        *tempPath = NextTemporaryPath(target);
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, tempPath->c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+        if (errno == EEXIST) continue;
+        if (::linkat(fd, "", AT_FDCWD, tempPath->c_str(), AT_EMPTY_PATH) == 0) return true;
+        if (errno != EEXIST) return false;
+    }
+    return false;
+}
+
+// Creates a new named file beside `target` that no other writer can have
+// opened (O_EXCL), where unnamed files cannot be had.
+int CreateNamedBeside(const std::string& target, mode_t mode, std::string* tempPath) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        *tempPath = NextTemporaryPath(target);
         const int fd = ::open(tempPath->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     errno = EEXIST;
     return -1;
+}
+
+// Writes the new contents into the temporary `fd`, gives it the permissions
+// of the file it replaces, if any, and flushes it to the disk. 0, or the
+// error.
+int FillTemporary(int fd, std::string_view bytes, const struct stat* old) {
+    if (!WriteAll(fd, bytes)) return errno;
+    if (old) {
+        // Only the superuser can give the copy the old file's owner; a copy
+        // that cannot keep them is still written. The owner first: changing
+        // it clears the set-id bits.
+        if (::geteuid() == 0 && ::fchown(fd, old->st_uid, old->st_gid) != 0) {
+        }
+        if (::fchmod(fd, old->st_mode & 07777) != 0) return errno;
+    }
+    return ::fsync(fd) == 0 ? 0 : errno;
 }
 
 }  // namespace
@@ -215,13 +300,11 @@ std::string ResolvePathNoCase(const std::string& path) {
 }
 
 bool FileOpensForReading(const std::string& path) {
-    // Non-blocking, so that a named pipe does not wait for a writer.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
     struct stat info {};
-    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    const int fd = OpenRegularFile(path, &info, nullptr);
+    if (fd < 0) return false;
     ::close(fd);
-    return regular;
+    return true;
 }
 
 std::string GetCurrentDirectoryA() {
@@ -239,73 +322,108 @@ std::string GetCurrentDirectoryA() {
 std::optional<FileStamp> StampFile(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+    const auto ns = [](const timespec& time) {
+        return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + static_cast<std::int64_t>(time.tv_nsec);
+    };
     FileStamp stamp;
     stamp.device = static_cast<std::uint64_t>(info.st_dev);
     stamp.inode = static_cast<std::uint64_t>(info.st_ino);
     stamp.size = static_cast<std::int64_t>(info.st_size);
-    stamp.mtimeNs = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 +
-                    static_cast<std::int64_t>(info.st_mtim.tv_nsec);
+    stamp.mtimeNs = ns(info.st_mtim);
+    stamp.ctimeNs = ns(info.st_ctim);
     return stamp;
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    std::string bytes;
+std::optional<std::string> ReadWholeFile(const std::string& path, std::string* reason, std::int64_t maxBytes) {
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
-        bytes.reserve(static_cast<std::size_t>(info.st_size));
-    char chunk[65536];
+    const int fd = OpenRegularFile(path, &info, reason);
+    if (fd < 0) return std::nullopt;
+    const auto give_up = [&](std::string why) -> std::optional<std::string> {
+        ::close(fd);
+        if (reason) *reason = std::move(why);
+        return std::nullopt;
+    };
+    const auto limit = static_cast<std::size_t>(std::max<std::int64_t>(maxBytes, 0));
+    const auto tooLarge = [&] { return give_up("it is larger than " + std::to_string(limit) + " bytes"); };
+    if (static_cast<std::uint64_t>(info.st_size) > limit) return tooLarge();
+
+    // One byte more than the file holds, so that its end is seen at once.
+    std::string bytes(static_cast<std::size_t>(info.st_size) + 1, '\0');
+    std::size_t used = 0;
     for (;;) {
-        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (used == bytes.size()) {  // the file grew while it was read
+            if (used > limit) return tooLarge();
+            bytes.resize(std::min(bytes.size() * 2, limit + 1));
+        }
+        const ssize_t n = ::read(fd, bytes.data() + used, bytes.size() - used);
         if (n < 0) {
             if (errno == EINTR) continue;
-            ::close(fd);
-            return std::nullopt;
+            return give_up(ErrorText(errno));
         }
         if (n == 0) break;
-        bytes.append(chunk, static_cast<std::size_t>(n));
+        used += static_cast<std::size_t>(n);
     }
     ::close(fd);
+    bytes.resize(used);
     return bytes;
 }
 
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes, std::string* reason) {
-    const auto fail = [&](std::string_view what, int error) {
-        if (reason) *reason = std::string(what) + ": " + ErrorText(error);
+    const auto refuse = [&](std::string what) {
+        if (reason) *reason = std::move(what);
         return false;
+    };
+    const auto fail = [&](std::string what, int error) {
+        what.append(": ").append(ErrorText(error));
+        return refuse(std::move(what));
     };
 
     std::string target;
-    if (!FollowLinks(path, &target)) return fail("Cannot follow the link " + path, errno);
+    if (const std::error_code error = FollowLinks(path, &target)) return fail("Cannot follow the link " + path, error.value());
 
     struct stat old {};
     const bool existed = ::stat(target.c_str(), &old) == 0;
+    if (existed) {
+        if (S_ISDIR(old.st_mode)) return fail("Cannot replace " + target, EISDIR);
+        if (!S_ISREG(old.st_mode)) return refuse("Cannot replace " + target + ": it is not a regular file");
+        // The platform refuses to write a file with the read-only attribute,
+        // whoever asks; the superuser passes every access check, so the
+        // permission bits decide.
+        if ((old.st_mode & 0222) == 0) return refuse("Cannot replace " + target + ": the file is read-only");
+        if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+            return fail("Cannot replace " + target, errno);
+    }
+    RemoveStaleTemporaries(target);
 
     // A new file takes 0666 less the umask from open itself; the copy of an
     // existing one stays private until it has that file's permissions.
+    const mode_t mode = existed ? 0600 : 0666;
+    const struct stat* keep = existed ? &old : nullptr;
     std::string temp;
-    const int fd = CreateTemporaryBeside(target, existed ? 0600 : 0666, &temp);
-    if (fd < 0) return fail("Cannot create a file in " + FolderOf(target), errno);
-
-    const auto abandon = [&](std::string_view what, int error) {
-        ::close(fd);
-        ::unlink(temp.c_str());
-        return fail(what, error);
-    };
-    if (!WriteAll(fd, bytes)) return abandon("Cannot write " + temp, errno);
-    if (existed) {
-        if (::fchmod(fd, old.st_mode & 07777) != 0) return abandon("Cannot set the permissions of " + temp, errno);
-        // Only the superuser can give the copy the old file's owner; a copy
-        // that cannot keep them is still written.
-        if (::geteuid() == 0 && ::fchown(fd, old.st_uid, old.st_gid) != 0) {
+    int fd = CreateUnnamedBeside(target, mode);
+    if (fd >= 0) {
+        if (const int error = FillTemporary(fd, bytes, keep); error != 0) {
+            ::close(fd);
+            return fail("Cannot write the new contents of " + target, error);
+        }
+        if (!NameUnnamed(fd, target, &temp)) {
+            ::close(fd);
+            fd = -1;
         }
     }
-    if (::fsync(fd) != 0) return abandon("Cannot flush " + temp, errno);
+    if (fd < 0) {
+        fd = CreateNamedBeside(target, mode, &temp);
+        if (fd < 0) return fail("Cannot create a file in " + FolderOf(target), errno);
+        if (const int error = FillTemporary(fd, bytes, keep); error != 0) {
+            ::close(fd);
+            ::unlink(temp.c_str());
+            return fail("Cannot write the new contents of " + target, error);
+        }
+    }
     if (::close(fd) != 0) {
         const int error = errno;
         ::unlink(temp.c_str());
-        return fail("Cannot write " + temp, error);
+        return fail("Cannot write the new contents of " + target, error);
     }
     if (::rename(temp.c_str(), target.c_str()) != 0) {
         const int error = errno;

@@ -31,33 +31,55 @@ std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder);
 // components from there on are kept as spelled.
 std::string ResolvePathNoCase(const std::string& path);
 
-// True when `path` names a regular file that opens for reading.
+// True when `path` names a regular file that opens for reading. Nothing else
+// is opened: opening a device can have effects of its own, and a named pipe
+// would wait for a writer.
 bool FileOpensForReading(const std::string& path);
 
 // The process's current directory, whole; empty when it cannot be read.
 std::string GetCurrentDirectoryA();
 
 // What identifies one version of a file on disk, to notice changes made by
-// another program.
+// another program. The change time is in it because no program can set it
+// back: a change that keeps the size, the inode and the modification time
+// (which any program can restore) still changes it.
 struct FileStamp {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
     std::int64_t size = -1;
     std::int64_t mtimeNs = 0;
+    std::int64_t ctimeNs = 0;
     friend bool operator==(const FileStamp&, const FileStamp&) = default;
 };
 
 // The stamp of the file at `path`, or nullopt when there is none.
 std::optional<FileStamp> StampFile(const std::string& path);
 
-// Reads the whole file; nullopt when it does not open.
-std::optional<std::string> ReadWholeFile(const std::string& path);
+// The largest file ReadWholeFile reads unless told otherwise. Real aircraft.cfg
+// files are under 100 KB and a category file of 100,000 entries is about 20 MB;
+// 64 MiB leaves three times that, while a link to /dev/zero or a huge file in
+// the aircraft folder cannot take the memory of the machine.
+inline constexpr std::int64_t LargestFileRead = std::int64_t{64} << 20;
 
-// Replaces the file at `path` with `bytes` atomically: a temporary file in the
-// same folder, flushed, then renamed over the old one. Where `path` is a
-// symbolic link, the file it points to is replaced. An existing file keeps its
-// permissions; a new one gets 0666 less the umask. On failure the old file is
-// untouched, no temporary file is left, and `reason` says why.
+// The bytes of the regular file at `path` (links followed), at most `maxBytes`
+// of them. nullopt, with `reason` saying why, when there is no such file, it
+// does not open, it is anything but a regular file (folder, device, pipe,
+// socket) or it is larger.
+std::optional<std::string> ReadWholeFile(const std::string& path, std::string* reason = nullptr,
+                                         std::int64_t maxBytes = LargestFileRead);
+
+// Replaces the file at `path` with `bytes` atomically: the new contents are
+// written and flushed in the same folder, then renamed over the old file, so
+// the file is always either the old or the new contents, whole. Where `path` is
+// a symbolic link, the file it points to is replaced. An existing file keeps
+// its permissions (and, for the superuser, its owner); a new one gets 0666 less
+// the umask. A read-only file (no write permission bit set, as the platform's
+// read-only attribute) and one this process may not write are refused, as is
+// anything but a regular file.
+//
+// On failure the old file is untouched, no temporary file is left, and
+// `reason` says why. The temporaries that processes killed in the middle of
+// a save left beside the file are removed.
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes, std::string* reason);
 
 }  // namespace qm

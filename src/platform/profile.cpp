@@ -37,7 +37,7 @@ struct CachedFile {
     // The contents; null while the file is missing (or unreadable) and unwritten.
     std::unique_ptr<ProfileFile> content;
     std::optional<FileStamp> stamp;  // of the version on disk that `content` holds
-    bool unreadable = false;         // there is a file, but it would not open
+    std::string unreadable;          // why the file that is there cannot be read; empty when it can
     bool dirty = false;              // changed since read or saved
     std::uint64_t checkedIn = 0;     // the action in which the stamp was last checked
     std::uint64_t lastUse = 0;
@@ -194,8 +194,8 @@ public:
                                                  "\" cannot be stored in a profile file"});
             return false;
         }
-        if (file.unreadable) {
-            AddFailure(refused_, {file.path, "the file exists but cannot be read"});
+        if (!file.unreadable.empty()) {
+            AddFailure(refused_, {file.path, "the file exists but cannot be read: " + file.unreadable});
             return false;
         }
         if (!file.content) file.content = std::make_unique<ProfileFile>();
@@ -321,14 +321,18 @@ private:
         return nullptr;
     }
 
+    // Reads the file again. Anything but a regular file of at most
+    // LargestFileRead bytes (a folder, a pipe, a device, a link to one) is
+    // unreadable: it reads as empty and is never written.
     static void Load(CachedFile& file, const std::optional<FileStamp>& stamp) {
         file.content.reset();
-        file.unreadable = false;
+        file.unreadable.clear();
         file.stamp = stamp;
         if (!stamp) return;  // missing
-        std::optional<std::string> bytes = ReadWholeFile(file.path);
+        std::string reason;
+        std::optional<std::string> bytes = ReadWholeFile(file.path, &reason);
         if (!bytes) {
-            file.unreadable = true;
+            file.unreadable = reason.empty() ? "it does not open" : std::move(reason);
             return;
         }
         file.content = std::make_unique<ProfileFile>(std::move(*bytes));

@@ -1,14 +1,19 @@
 #include "platform/fs.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "support/temp_dir.h"
+#include "support/unprivileged.h"
 
 namespace qm {
 namespace {
@@ -125,11 +130,14 @@ TEST(ListDirectoryTest, NothingForWhatCannotBeListed) {
 }
 
 TEST(ListDirectoryTest, UnreadableFolderIsNotListed) {
-    if (::geteuid() == 0) GTEST_SKIP() << "the superuser reads every folder";
     TempDir dir;
     test::MakeDirs(dir / "locked");
+    if (!test::GiveToUnprivilegedUser(dir.Path())) GTEST_SKIP() << "no unprivileged user";
     ASSERT_EQ(::chmod((dir / "locked").c_str(), 0), 0);
-    EXPECT_FALSE(ListDirectory(dir / "locked").has_value());
+    const auto listed = test::RunUnprivileged(
+        [&] { return std::string(ListDirectory(dir / "locked").has_value() ? "listed" : "not listed"); });
+    if (!listed) GTEST_SKIP() << "no unprivileged user";
+    EXPECT_EQ(*listed, "not listed");
 }
 
 TEST(ListDirectoryTest, SeparatorAtTheEndIsHarmless) {
@@ -245,6 +253,7 @@ TEST(FileOpensForReadingTest, OnlyRegularFilesThatOpen) {
     ASSERT_EQ(::symlink("gone", (dir / "dangling").c_str()), 0);
     // Opening a pipe must not wait for a writer.
     ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("/dev/zero", (dir / "zero").c_str()), 0);
 
     const struct {
         const char* name;
@@ -252,16 +261,22 @@ TEST(FileOpensForReadingTest, OnlyRegularFilesThatOpen) {
     } cases[] = {{"file.bmp", true},      {"empty.bmp", true},     {"linkToFile", true},
                  {"folder", false},       {"linkToFolder", false}, {"dangling", false},
                  {"pipe", false},         {"missing.bmp", false},  {"file.bmp/x", false},
-                 {"FILE.BMP", false}};
+                 {"FILE.BMP", false},     {"zero", false}};
     for (const auto& c : cases) EXPECT_EQ(FileOpensForReading(dir / c.name), c.opens) << c.name;
 }
 
 TEST(FileOpensForReadingTest, UnreadableFileDoesNotOpen) {
-    if (::geteuid() == 0) GTEST_SKIP() << "the superuser opens every file";
     TempDir dir;
     WriteFile(dir / "locked", "x");
+    if (!test::GiveToUnprivilegedUser(dir.Path())) GTEST_SKIP() << "no unprivileged user";
     ASSERT_EQ(::chmod((dir / "locked").c_str(), 0), 0);
-    EXPECT_FALSE(FileOpensForReading(dir / "locked"));
+    const auto opened = test::RunUnprivileged([&] {
+        std::string reason;
+        return std::string(FileOpensForReading(dir / "locked") ? "opens" : "does not open") + "; " +
+               (ReadWholeFile(dir / "locked", &reason) ? "read" : reason);
+    });
+    if (!opened) GTEST_SKIP() << "no unprivileged user";
+    EXPECT_EQ(*opened, "does not open; Permission denied");
 }
 
 TEST(ReadWholeFileTest, ReadsEveryByte) {
@@ -274,6 +289,53 @@ TEST(ReadWholeFileTest, ReadsEveryByte) {
     EXPECT_EQ(ReadWholeFile(dir / "empty"), "");
     EXPECT_FALSE(ReadWholeFile(dir / "missing").has_value());
     EXPECT_FALSE(ReadWholeFile(dir.Path()).has_value());
+}
+
+// Only regular files are read, and none larger than the bound: a link to a
+// device or a pipe in the aircraft folder must neither fill the memory nor
+// wait for a writer.
+TEST(ReadWholeFileTest, ReadsNothingButRegularFilesWithinTheBound) {
+    TempDir dir;
+    WriteFile(dir / "ten", "0123456789");
+    test::MakeDirs(dir / "folder");
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    for (const char* device : {"/dev/zero", "/dev/urandom", "/dev/null"})
+        ASSERT_EQ(::symlink(device, (dir / (device + 5)).c_str()), 0);
+    // Sparse: no disk space taken, but one byte past the bound.
+    WriteFile(dir / "huge", "[s]\r\nk=v\r\n");
+    ASSERT_EQ(::truncate((dir / "huge").c_str(), LargestFileRead + 1), 0);
+    ASSERT_EQ(::symlink("huge", (dir / "linkToHuge").c_str()), 0);
+
+    const std::string notRegular = "it is not a regular file";
+    const std::string tooLarge = "it is larger than " + std::to_string(LargestFileRead) + " bytes";
+    const struct {
+        const char* name;
+        std::int64_t maxBytes;
+        const char* bytes;         // nullptr: not read
+        std::string reason;        // why not
+    } cases[] = {
+        {"ten", LargestFileRead, "0123456789", ""},
+        {"ten", 10, "0123456789", ""},
+        {"ten", 9, nullptr, "it is larger than 9 bytes"},
+        {"folder", LargestFileRead, nullptr, notRegular},
+        {"pipe", LargestFileRead, nullptr, notRegular},
+        {"zero", LargestFileRead, nullptr, notRegular},
+        {"urandom", LargestFileRead, nullptr, notRegular},
+        {"null", LargestFileRead, nullptr, notRegular},
+        {"huge", LargestFileRead, nullptr, tooLarge},
+        {"linkToHuge", LargestFileRead, nullptr, tooLarge},
+        {"missing", LargestFileRead, nullptr, "No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        std::string reason;
+        const std::optional<std::string> read = ReadWholeFile(dir / c.name, &reason, c.maxBytes);
+        if (c.bytes) {
+            EXPECT_EQ(read, c.bytes) << c.name << " at most " << c.maxBytes;
+        } else {
+            EXPECT_FALSE(read.has_value()) << c.name << " at most " << c.maxBytes;
+            EXPECT_EQ(reason, c.reason) << c.name << " at most " << c.maxBytes;
+        }
+    }
 }
 
 TEST(GetCurrentDirectoryTest, ReturnsLongPathsWhole) {
@@ -312,6 +374,37 @@ TEST(StampFileTest, ChangesWithTheFile) {
     EXPECT_EQ(StampFile(dir / "link"), replaced);
 }
 
+// Another program may write the file in place, keep its size and set its
+// modification time back; the change time, which no program can set, still
+// tells.
+TEST(StampFileTest, ChangeInPlaceWithModificationTimeSetBackIsSeen) {
+    TempDir dir;
+    const std::string path = dir / "cfg";
+    WriteFile(path, "[s]\r\nk=1\r\n");
+    const auto before = StampFile(path);
+    ASSERT_TRUE(before.has_value());
+
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    const timespec times[2] = {info.st_atim, info.st_mtim};
+    // The file system keeps change times in coarse ticks: change the file
+    // until its change time has moved on.
+    for (int tries = 0; tries < 1000; ++tries) {
+        WriteFile(path, "[s]\r\nk=2\r\n");
+        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+        const auto now = StampFile(path);
+        ASSERT_TRUE(now.has_value());
+        if (now->ctimeNs != before->ctimeNs) break;
+        ::usleep(1000);
+    }
+    const auto after = StampFile(path);
+    ASSERT_TRUE(after.has_value());
+    EXPECT_EQ(after->size, before->size);
+    EXPECT_EQ(after->inode, before->inode);
+    EXPECT_EQ(after->mtimeNs, before->mtimeNs);
+    EXPECT_NE(after, before);
+}
+
 // ---------------------------------------------------------------------------
 // Atomic replace
 
@@ -346,7 +439,7 @@ TEST(ReplaceFileAtomicallyTest, NewFileTakesUmaskedPermissions) {
 TEST(ReplaceFileAtomicallyTest, ExistingFileKeepsItsPermissions) {
     TempDir dir;
     ScopedUmask mask(022);
-    for (const mode_t mode : {0600u, 0664u, 0444u, 0751u}) {
+    for (const mode_t mode : {0600u, 0664u, 0200u, 0751u, 04755u}) {
         const std::string path = dir / "cfg";
         WriteFile(path, "old contents that are longer");
         ASSERT_EQ(::chmod(path.c_str(), mode), 0);
@@ -414,7 +507,6 @@ TEST(ReplaceFileAtomicallyTest, FailureLeavesEverythingAsItWas) {
     } cases[] = {
         {"missing/cfg", "No such file or directory"},
         {"plain/cfg", "Not a directory"},
-        // The temporary file is written before the rename refuses.
         {"folder", "Is a directory"},
         {"loop1", "Too many levels of symbolic links"},
     };
@@ -432,14 +524,145 @@ TEST(ReplaceFileAtomicallyTest, FailureLeavesEverythingAsItWas) {
 }
 
 TEST(ReplaceFileAtomicallyTest, ReadOnlyFolderRefusesAndKeepsTheOldFile) {
-    if (::geteuid() == 0) GTEST_SKIP() << "the superuser writes in every folder";
     TempDir dir;
     WriteFile(dir / "locked/cfg", "old");
+    if (!test::GiveToUnprivilegedUser(dir.Path())) GTEST_SKIP() << "no unprivileged user";
     ASSERT_EQ(::chmod((dir / "locked").c_str(), 0555), 0);
-    std::string reason;
-    EXPECT_FALSE(ReplaceFileAtomically(dir / "locked/cfg", "new", &reason));
-    EXPECT_NE(reason.find("Permission denied"), std::string::npos) << reason;
+    const auto refused = test::RunUnprivileged([&] {
+        std::string reason;
+        return ReplaceFileAtomically(dir / "locked/cfg", "new", &reason) ? std::string("replaced") : reason;
+    });
+    if (!refused) GTEST_SKIP() << "no unprivileged user";
+    EXPECT_NE(refused->find("Permission denied"), std::string::npos) << *refused;
     EXPECT_EQ(test::ReadFile(dir / "locked/cfg"), "old");
+    EXPECT_EQ(NamesIn(dir / "locked"), (std::vector<std::string>{".", "..", "cfg"}));
+}
+
+// A file without any write permission is read-only, as a file with the
+// platform's read-only attribute, which is never replaced, whoever asks: the
+// superuser included.
+TEST(ReplaceFileAtomicallyTest, ReadOnlyFileIsRefusedAndKeptAsItIs) {
+    TempDir dir;
+    const std::string path = dir / "Quillmarsh.cfg";
+    for (const mode_t mode : {0444u, 0400u, 0555u, 0000u}) {
+        WriteFile(path, "[s]\r\nk=old\r\n");
+        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+        std::string reason;
+        EXPECT_FALSE(ReplaceFileAtomically(path, "[s]\r\nk=new\r\n", &reason)) << std::oct << mode;
+        EXPECT_EQ(reason, "Cannot replace " + path + ": the file is read-only");
+        EXPECT_EQ(ModeOf(path), mode);
+        ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+        EXPECT_EQ(test::ReadFile(path), "[s]\r\nk=old\r\n");
+        EXPECT_EQ(NamesIn(dir.Path()), (std::vector<std::string>{".", "..", "Quillmarsh.cfg"}));
+    }
+
+    // Through a link, the file it points to decides.
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    ASSERT_EQ(::symlink("Quillmarsh.cfg", (dir / "link.cfg").c_str()), 0);
+    EXPECT_FALSE(ReplaceFileAtomically(dir / "link.cfg", "new", nullptr));
+    EXPECT_TRUE(IsLink(dir / "link.cfg"));
+}
+
+// A file of another user that this one may not write, in a folder it may
+// write: renaming over it would take it from its owner.
+TEST(ReplaceFileAtomicallyTest, FileThisUserMayNotWriteIsRefused) {
+    if (::geteuid() != 0) GTEST_SKIP() << "making a file of another user needs the superuser";
+    TempDir dir;
+    if (!test::GiveToUnprivilegedUser(dir.Path())) GTEST_SKIP() << "no unprivileged user";
+    WriteFile(dir / "Quillmarsh.cfg", "old");  // the superuser's
+    ASSERT_EQ(::chmod((dir / "Quillmarsh.cfg").c_str(), 0644), 0);
+    const auto refused = test::RunUnprivileged([&] {
+        std::string reason;
+        return ReplaceFileAtomically(dir / "Quillmarsh.cfg", "new", &reason) ? std::string("replaced") : reason;
+    });
+    if (!refused) GTEST_SKIP() << "no unprivileged user";
+    EXPECT_EQ(*refused, "Cannot replace " + (dir / "Quillmarsh.cfg") + ": Permission denied");
+    EXPECT_EQ(test::ReadFile(dir / "Quillmarsh.cfg"), "old");
+    EXPECT_EQ(NamesIn(dir.Path()), (std::vector<std::string>{".", "..", "Quillmarsh.cfg"}));
+}
+
+TEST(ReplaceFileAtomicallyTest, PipeOrDeviceIsNotReplaced) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("/dev/null", (dir / "null").c_str()), 0);
+    for (const char* name : {"pipe", "null"}) {
+        std::string reason;
+        EXPECT_FALSE(ReplaceFileAtomically(dir / name, "new", &reason)) << name;
+        EXPECT_NE(reason.find("it is not a regular file"), std::string::npos) << reason;
+    }
+    struct stat info {};
+    ASSERT_EQ(::lstat((dir / "pipe").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    EXPECT_EQ(NamesIn(dir.Path()), (std::vector<std::string>{".", "..", "null", "pipe"}));
+}
+
+// ---------------------------------------------------------------------------
+// Temporaries of processes killed in the middle of a save
+
+// The id of a process that has ended.
+pid_t EndedProcess() {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    int status = 0;
+    EXPECT_EQ(::waitpid(child, &status, 0), child);
+    return child;
+}
+
+TEST(ReplaceFileAtomicallyTest, TemporariesOfEndedProcessesAreRemovedAtTheNextSave) {
+    TempDir dir;
+    WriteFile(dir / "Quillmarsh.cfg", "old");
+    const std::string ended = std::to_string(EndedProcess());
+    const std::string running = std::to_string(::getppid());
+    const std::vector<std::string> stale = {
+        ".Quillmarsh.cfg.tmp-" + ended + "-0",
+        ".Quillmarsh.cfg.tmp-" + ended + "-17",
+        ".Quillmarsh.cfg.tmp-" + std::to_string(::getpid()) + "-3",
+    };
+    const std::vector<std::string> kept = {
+        ".Quillmarsh.cfg.tmp-" + running + "-0",  // a save in progress elsewhere
+        ".Quillmarsh.cfg.tmp-1-0",                // process 1 always runs
+        ".Other.cfg.tmp-" + ended + "-0",         // another file's
+        ".Quillmarsh.cfg.tmp-x" + ended + "-0",   // not a process id
+        ".Quillmarsh.cfg.tmp-" + ended,           // no number after it
+        "Quillmarsh.cfg.tmp-" + ended + "-0",
+        "notes.txt",
+    };
+    for (const std::string& name : stale) WriteFile(dir / name, "left by a killed save");
+    for (const std::string& name : kept) WriteFile(dir / name, "someone else's");
+
+    std::string reason;
+    ASSERT_TRUE(ReplaceFileAtomically(dir / "Quillmarsh.cfg", "new", &reason)) << reason;
+    EXPECT_EQ(test::ReadFile(dir / "Quillmarsh.cfg"), "new");
+    for (const std::string& name : stale) EXPECT_FALSE(test::Exists(dir / name)) << name;
+    for (const std::string& name : kept) EXPECT_EQ(test::ReadFile(dir / name), "someone else's") << name;
+}
+
+// Saves killed at random moments: the file is always one whole version, and
+// the next save leaves nothing but the file.
+TEST(ReplaceFileAtomicallyTest, SavesKilledAtAnyMomentLeaveAWholeFileAndTheNextSaveCleansUp) {
+    TempDir dir;
+    const std::string path = dir / "Quillmarsh.cfg";
+    std::vector<std::string> versions;
+    for (const char letter : {'a', 'b', 'c'}) versions.push_back(std::string(200000, letter));
+    WriteFile(path, versions[0]);
+
+    for (int round = 0; round < 20; ++round) {
+        const pid_t saver = ::fork();
+        ASSERT_GE(saver, 0);
+        if (saver == 0) {
+            for (std::size_t i = 0;; ++i) ReplaceFileAtomically(path, versions[i % versions.size()], nullptr);
+        }
+        ::usleep(static_cast<useconds_t>(500 + round * 397 % 5000));
+        ASSERT_EQ(::kill(saver, SIGKILL), 0);
+        int status = 0;
+        ASSERT_EQ(::waitpid(saver, &status, 0), saver);
+        const std::string now = test::ReadFile(path);
+        EXPECT_NE(std::find(versions.begin(), versions.end(), now), versions.end())
+            << "round " << round << ": " << now.size() << " bytes";
+    }
+    std::string reason;
+    ASSERT_TRUE(ReplaceFileAtomically(path, "last", &reason)) << reason;
+    EXPECT_EQ(NamesIn(dir.Path()), (std::vector<std::string>{".", "..", "Quillmarsh.cfg"}));
 }
 
 }  // namespace

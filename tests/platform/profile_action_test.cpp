@@ -1,18 +1,22 @@
 // User actions, saving and the files on disk: when writes reach the disk,
 // what a failed save leaves, changes made by other programs, links,
 // permissions and paths whose case differs from the disk.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "platform/fs.h"
 #include "platform/profile.h"
 #include "platform/text.h"
 #include "profile_test_util.h"
+#include "support/unprivileged.h"
 
 namespace qm::test {
 namespace {
@@ -154,6 +158,89 @@ TEST_F(ProfileActionTest, WriteToFolderPathFails) {
     EXPECT_TRUE(fs::is_directory(path_));
 }
 
+// What is at the path is not a regular file of a size a profile can have:
+// it reads as empty at once, and no write replaces it; the failure is told.
+TEST_F(ProfileActionTest, NothingButRegularFilesWithinTheBoundIsReadOrReplaced) {
+    ASSERT_EQ(::symlink("/dev/zero", (dir_ / "zero.cfg").c_str()), 0);
+    ASSERT_EQ(::mkfifo((dir_ / "pipe.cfg").c_str(), 0600), 0);
+    MakeDirs(dir_ / "folder.cfg");
+    // Sparse: takes no disk space, one byte larger than any file read.
+    WriteFile(dir_ / "huge.cfg", "[s]\r\nk=v\r\n");
+    ASSERT_EQ(::truncate((dir_ / "huge.cfg").c_str(), LargestFileRead + 1), 0);
+
+    const struct {
+        const char* name;
+        const char* reason;
+    } cases[] = {
+        {"zero.cfg", "the file exists but cannot be read: it is not a regular file"},
+        {"pipe.cfg", "the file exists but cannot be read: it is not a regular file"},
+        {"folder.cfg", "the file exists but cannot be read: it is not a regular file"},
+        {"huge.cfg", "the file exists but cannot be read: it is larger than 67108864 bytes"},
+    };
+    for (const auto& c : cases) {
+        const std::string path = dir_ / c.name;
+        EXPECT_EQ(GetPrivateProfileStringA("fltsim.0", "title", UndefinedMarker, 99, path), UndefinedMarker);
+        EXPECT_TRUE(GetPrivateProfileSectionNamesA(path).empty()) << c.name;
+        EXPECT_FALSE(WritePrivateProfileStringA("s", "k", "new", path)) << c.name;
+
+        ProfileAction action;
+        WritePrivateProfileStringA("s", "k", "new", path);
+        WritePrivateProfileStringA("s", "j", std::nullopt, path);
+        const std::vector<SaveFailure> failures = action.End();
+        ASSERT_EQ(failures.size(), 1u) << c.name;
+        EXPECT_EQ(failures[0].path, path);
+        EXPECT_EQ(failures[0].reason, c.reason);
+    }
+    EXPECT_EQ(fs::read_symlink(dir_ / "zero.cfg"), "/dev/zero");
+    EXPECT_TRUE(fs::is_fifo(dir_ / "pipe.cfg"));
+    EXPECT_TRUE(fs::is_empty(dir_ / "folder.cfg"));
+    EXPECT_EQ(fs::file_size(dir_ / "huge.cfg"), static_cast<std::uintmax_t>(LargestFileRead) + 1);
+    std::string start(10, '\0');
+    std::ifstream(dir_ / "huge.cfg", std::ios::binary).read(start.data(), 10);
+    EXPECT_EQ(start, "[s]\r\nk=v\r\n");
+}
+
+// A category file the user made read-only stays as it is, whoever runs the
+// program: the save fails and says so, and the store shows the file.
+TEST_F(ProfileActionTest, ReadOnlyFileIsNotReplaced) {
+    WriteFile(path_, "[s]\r\nk=1\r\n");
+    ASSERT_EQ(::chmod(path_.c_str(), 0444), 0);
+    EXPECT_EQ(Get("s", "k"), "1");
+    EXPECT_FALSE(WritePrivateProfileStringA("s", "k", "2", path_));
+
+    ProfileAction action;
+    WritePrivateProfileStringA("s", "k", "3", path_);
+    const std::vector<SaveFailure> failures = action.End();
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].reason, "Cannot replace " + path_ + ": the file is read-only");
+
+    struct stat info {};
+    ASSERT_EQ(::stat(path_.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0444u);
+    EXPECT_EQ(ReadFile(path_), "[s]\r\nk=1\r\n");
+    EXPECT_EQ(Get("s", "k"), "1");
+    EXPECT_EQ(fs::directory_iterator(dir_.Path())->path().filename(), "Quillmarsh.cfg");  // no temporary left
+}
+
+// A file there that this user may not read is never replaced by what the
+// store would make of nothing.
+TEST_F(ProfileActionTest, UnreadableFileIsNotReplaced) {
+    WriteFile(path_, "[s]\r\nk=1\r\n");
+    if (!GiveToUnprivilegedUser(dir_.Path())) GTEST_SKIP() << "no unprivileged user";
+    ASSERT_EQ(::chmod(path_.c_str(), 0200), 0);
+    const auto result = RunUnprivileged([&] {
+        std::string seen = Get("s", "k");
+        ProfileAction action;
+        WritePrivateProfileStringA("s", "k", "2", path_);
+        for (const SaveFailure& failure : action.End()) seen += "; " + failure.reason;
+        return seen;
+    });
+    if (!result) GTEST_SKIP() << "no unprivileged user";
+    EXPECT_EQ(*result, std::string(UndefinedMarker) + "; the file exists but cannot be read: Permission denied");
+    ASSERT_EQ(::chmod(path_.c_str(), 0600), 0);
+    EXPECT_EQ(ReadFile(path_), "[s]\r\nk=1\r\n");
+}
+
 TEST_F(ProfileActionTest, ChangesOnDiskNoticedBetweenActions) {
     WriteFile(path_, "[s]\r\nk=1\r\n");
     EXPECT_EQ(Get("s", "k"), "1");
@@ -175,6 +262,31 @@ TEST_F(ProfileActionTest, ChangesOnDiskNoticedBetweenActions) {
     fs::remove(path_);
     EXPECT_EQ(Get("s", "k"), UndefinedMarker);
     EXPECT_TRUE(GetPrivateProfileSectionNamesA(path_).empty());
+}
+
+// Another program writes the file in place with the same size and sets its
+// modification time back: the change is still seen, and not overwritten.
+TEST_F(ProfileActionTest, ChangeKeepingSizeInodeAndModificationTimeIsNoticed) {
+    WriteFile(path_, "[s]\r\nk=1\r\n");
+    EXPECT_EQ(Get("s", "k"), "1");
+    struct stat before {};
+    ASSERT_EQ(::stat(path_.c_str(), &before), 0);
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    // Change times move in coarse ticks: write until it has moved.
+    struct stat after {};
+    for (int tries = 0; tries < 1000; ++tries) {
+        WriteFile(path_, "[s]\r\nk=2\r\n");
+        ASSERT_EQ(::utimensat(AT_FDCWD, path_.c_str(), times, 0), 0);
+        ASSERT_EQ(::stat(path_.c_str(), &after), 0);
+        if (after.st_ctim.tv_sec != before.st_ctim.tv_sec || after.st_ctim.tv_nsec != before.st_ctim.tv_nsec) break;
+        ::usleep(1000);
+    }
+    ASSERT_EQ(after.st_ino, before.st_ino);
+    ASSERT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+
+    EXPECT_EQ(Get("s", "k"), "2");
+    EXPECT_TRUE(WritePrivateProfileStringA("s", "j", "3", path_));
+    EXPECT_EQ(ReadFile(path_), "[s]\r\nk=2\r\nj=3\r\n");
 }
 
 TEST_F(ProfileActionTest, FileReadOncePerAction) {

@@ -422,6 +422,54 @@ TEST(DecodeBmpTest, RejectsWhatIsNoPicture) {
         EXPECT_EQ(DecodeBmp(Span(text)), nullptr) << text;
 }
 
+// A picture of more pixels than a thumbnail can need gives no picture, before
+// any memory is taken for it: a compressed file of a few bytes can ask for
+// anything.
+TEST(DecodeBmpTest, PictureOfMoreThan2048By2048PixelsGivesNoPicture) {
+    // 14 + 40 bytes of headers, one colour, and the end of the picture at once.
+    const auto rle8File = [](std::uint32_t width, std::uint32_t height) {
+        Bytes file = {'B', 'M'};
+        Le32(file, 60);
+        Le32(file, 0);
+        Le32(file, 58);
+        Le32(file, 40);
+        Le32(file, width);
+        Le32(file, height);
+        Le16(file, 1);
+        Le16(file, 8);
+        Le32(file, kRle8);
+        Le32(file, 2);
+        Le32(file, 0);
+        Le32(file, 0);
+        Le32(file, 1);
+        Le32(file, 0);
+        for (const std::uint8_t byte : {0x40, 0x80, 0xC0, 0x00}) file.push_back(byte);
+        file.push_back(0);
+        file.push_back(1);
+        return file;
+    };
+    const struct {
+        std::uint32_t width, height;
+        bool decodes;
+    } cases[] = {
+        {8192, 8192, false},  // 2^26 pixels from 60 bytes
+        {2048, 2048, true},   {2048, 2049, false}, {2049, 2048, false},
+        {4096, 1024, true},   {4096, 1025, false}, {32767, 128, true},
+        {32768, 1, false},    {1, 32768, false},   {512, 512, true},
+    };
+    for (const auto& c : cases) {
+        const Bytes file = rle8File(c.width, c.height);
+        ASSERT_EQ(file.size(), 60u);
+        const BitmapHandle bitmap = DecodeBmp(file);
+        EXPECT_EQ(bitmap != nullptr, c.decodes) << c.width << " x " << c.height;
+        if (!bitmap || !c.decodes) continue;
+        EXPECT_EQ(bitmap->width, static_cast<int>(c.width));
+        EXPECT_EQ(bitmap->height, static_cast<int>(c.height));
+        // Pixels the picture leaves unset come out black.
+        EXPECT_EQ(PixelAt(*bitmap, 0, 0), (Rgb{0, 0, 0}));
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Files
 

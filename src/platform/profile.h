@@ -109,8 +109,8 @@ private:
 };
 
 // Drops everything the store keeps of files (parsed contents, unsaved changes
-// of an action in progress are not dropped). For tests that change files behind
-// the store's back within one second and for benchmarks that want a cold start.
+// of an action in progress are not dropped): the state of a new start of the
+// program, for tests that begin from it and benchmarks that measure a cold start.
 void ForgetCachedProfiles();
 
 }  // namespace qm

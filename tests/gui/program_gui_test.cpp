@@ -238,22 +238,22 @@ class ProgramGui : public ::testing::Test {
 protected:
     ProgramGui() {
         const Livery first{"Aviatik Glider White", "aviatik", "Glider", "White", "", true, true};
-        sim.AddAircraft("Aviatik", {first});
-        sim.AddAircraft("Kestrel", {{"Kestrel K1 Blue", "Kestrel", "K1", "Blue", "b", true, true}});
-        WriteFile(sim.ThumbnailPath("Aviatik", first),
+        sim_.AddAircraft("Aviatik", {first});
+        sim_.AddAircraft("Kestrel", {{"Kestrel K1 Blue", "Kestrel", "K1", "Blue", "b", true, true}});
+        WriteFile(sim_.ThumbnailPath("Aviatik", first),
                   SmallBmp(kThumbWidth, kThumbHeight, kThumbRgb[0], kThumbRgb[1], kThumbRgb[2]));
-        sim.WriteCategories(CrlfLines({"[Airliners]", "aircraft0.title=Kestrel K1 Blue", "aircraft0.thumbnail=",
-                                       "aircraft0.displayName=Blue K1"}));
+        sim_.WriteCategories(CrlfLines({"[Airliners]", "aircraft0.title=Kestrel K1 Blue", "aircraft0.thumbnail=",
+                                        "aircraft0.displayName=Blue K1"}));
     }
-    std::string StderrFile() const { return scratch / "stderr.txt"; }
+    std::string StderrFile() const { return scratch_ / "stderr.txt"; }
 
-    SimFolder sim;
-    TempDir scratch;
+    SimFolder sim_;
+    TempDir scratch_;
 };
 
 TEST_F(ProgramGui, ShowsTheWindowAndEndsWithStatus0AfterYesToTheExitQuestion) {
-    const std::string before = sim.ReadCategories();
-    Program program(sim.Companion(), StderrFile(), true);
+    const std::string before = sim_.ReadCategories();
+    Program program(sim_.Companion(), StderrFile(), true);
     const std::string window = WaitForWindow(program, "Quillmarsh", kStartTimeout);
     ASSERT_FALSE(window.empty()) << "no window named Quillmarsh was mapped; stderr: " << program.Stderr();
 
@@ -294,7 +294,7 @@ TEST_F(ProgramGui, ShowsTheWindowAndEndsWithStatus0AfterYesToTheExitQuestion) {
     ASSERT_TRUE(status) << "the program did not end after Yes";
     ASSERT_TRUE(WIFEXITED(*status)) << "the program did not end normally (signal " << WTERMSIG(*status) << ")";
     EXPECT_EQ(WEXITSTATUS(*status), 0) << program.Stderr();
-    EXPECT_EQ(sim.ReadCategories(), before);
+    EXPECT_EQ(sim_.ReadCategories(), before);
 }
 
 // The root is undefined for a current directory shorter than the
@@ -313,7 +313,7 @@ TEST_F(ProgramGui, StartedFromAShortFolderItExplainsInABoxAndEnds) {
 }
 
 TEST_F(ProgramGui, WithoutADisplayItSaysSoOnStderrAndEndsWithStatus1) {
-    Program program(sim.Companion(), StderrFile(), false);
+    Program program(sim_.Companion(), StderrFile(), false);
     const std::optional<int> status = program.WaitForExit(kStepTimeout);
     ASSERT_TRUE(status) << "the program hung without a display";
     ASSERT_TRUE(WIFEXITED(*status)) << "the program did not end normally (signal " << WTERMSIG(*status) << ")";

@@ -33,7 +33,7 @@ TEST_F(CategoryListsTest, NoCategoryFileGivesEmptyListsAndNoMessage) {
 
 TEST_F(CategoryListsTest, NamesKeepFileOrderInTheTableAndSortInTheList) {
     sim_.WriteCategories(Section("b", {Entry(0, "T", "in b")}) + Section("A", {Entry(0, "T", "in A")}) +
-                        Section("c", {}));
+                         Section("c", {}));
     MainWindow w(sim_);
     ASSERT_TRUE(w.dialog.CategoryNameTable().has_value());
     EXPECT_EQ(*w.dialog.CategoryNameTable(), (Items{"b", "A", "c"}));
@@ -92,7 +92,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(CategoryListsTest, PickingACategoryListsItsEntriesAndKeepsTheDisplayName) {
-    sim_.WriteCategories(Section("A", {Entry(0, "T", "a0")}) + Section("B", {Entry(0, "T", "b0"), Entry(1, "T", "b1")}));
+    sim_.WriteCategories(Section("A", {Entry(0, "T", "a0")}) +
+                         Section("B", {Entry(0, "T", "b0"), Entry(1, "T", "b1")}));
     MainWindow w(sim_);
     PickItem(w.dialog, IDC_ENTRY_LIST, 0);
     TypeText(w.dialog, IDC_DISPLAY_NAME, "kept");
@@ -114,9 +115,9 @@ TEST_F(CategoryListsTest, CategoryWhoseSectionWasRemovedElsewhereListsNothing) {
 
 TEST_F(CategoryListsTest, FindAndCountFollowTheirOwnKeys) {
     sim_.WriteCategories(CrlfLines({"[C]", "aircraft0.title=T0", "aircraft0.displayName=Jet",
-                                   "aircraft1.title=T1", "aircraft1.displayName=Jet",
-                                   "aircraft2.displayName=no title", "aircraft3.title=T3",
-                                   "aircraft3.displayName=after the gap"}));
+                                    "aircraft1.title=T1", "aircraft1.displayName=Jet",
+                                    "aircraft2.displayName=no title", "aircraft3.title=T3",
+                                    "aircraft3.displayName=after the gap"}));
     MainWindow w(sim_);
     EXPECT_EQ(w.dialog.FindEntryByDisplayName("C", "Jet"), 0);
     EXPECT_EQ(w.dialog.FindEntryByDisplayName("c", "jet"), -1);  // the display name's case matters

@@ -42,8 +42,8 @@ TEST_F(SelectionTest, MissingAircraftFolderBehavesAsEmpty) {
 TEST_F(SelectionTest, StartSelectsAlphabeticallyFirstOfEachListAndShowsItsThumbnail) {
     sim_.AddAircraft("Zeta", {L("Zeta Z1", "zephyr", "Z1", "Blue", "1")});
     sim_.AddAircraft("Alpha", {L("Alpha B", "Aviatik", "Trainer", "Red", "red"),
-                              L("Alpha A", "Aviatik", "Glider", "White", "white"),
-                              L("Alpha C", "Aviatik", "Glider", "Black", "black")});
+                               L("Alpha A", "Aviatik", "Glider", "White", "white"),
+                               L("Alpha C", "Aviatik", "Glider", "Black", "black")});
     MainWindow w(sim_);
     EXPECT_EQ(w.Items(w.dialog.ManufacturerList()), (Items{"Aviatik", "zephyr"}));
     EXPECT_EQ(w.Selected(w.dialog.ManufacturerList()), "Aviatik");
@@ -162,7 +162,7 @@ TEST_F(SelectionTest, RefreshKeepsGoneManufacturersAndStartsAgainFromTheFirst) {
     sim_.AddAircraft("A", {L("A1", "Aviatik", "A1", "Red", "r")});
     sim_.AddAircraft("B", {L("B1", "Kestrel", "K1", "Blue", "b")});
     sim_.WriteCategories(CrlfLines({"[Trainers]", "aircraft0.title=A1", "aircraft0.thumbnail=",
-                                   "aircraft0.displayName=Red one"}));
+                                    "aircraft0.displayName=Red one"}));
     MainWindow w(sim_);
     PickItem(w.dialog, IDC_ENTRY_LIST, 0);
     ASSERT_TRUE(PickText(w.dialog, IDC_MANUFACTURER, "Kestrel"));

@@ -112,7 +112,12 @@ private:
     struct Section;
 
     // Open-addressing table from folded names to numbers (line or section
-    // indexes); the names themselves stay in the lines.
+    // indexes); the names themselves stay in the lines, and a slot is eight
+    // bytes. On a 10,000-entry category file (30,000 keys), reading and
+    // indexing the file took 2.9 to 3.9 ms with it and 5.9 to 8.4 ms with a
+    // std::unordered_map over the same case-folding hash and equality, and
+    // reading every key from a cold store 5.5 to 7.1 ms against 10.1 to
+    // 14.8 ms (bench_profile, three alternating runs of each).
     class NameTable {
     public:
         void Reserve(std::size_t count);

@@ -168,6 +168,7 @@ INSTANTIATE_TEST_SUITE_P(
         NamesCase{"EmptyHeadersLeftOut", "[]\r\n[ \t]\r\n[x]\r\n", {"x"}},
         NamesCase{"TrimmedAndLastBracket", "  [ a]b ] ; note\r\n[abc\r\n[c]", {"a]b", "c"}},
         NamesCase{"KeepsEightBitAndCase", "[Caf\xE9 AIR]\n[\x80uro]\n", {"Caf\xE9 AIR", "\x80uro"}},
+        NamesCase{"CutAtNulAndTrimmedOfEveryBlank", Bytes("[a\0b]\r\n\x0b[\x0c c \x1a]\x1a\r\n[\0]\r\n"), {"a", "c"}},
         NamesCase{"Utf8MarkDecoded", "\xEF\xBB\xBF[\xC3\x84rger]\r\n[\xE4\xB8\xAD]\r\n", {"\xC4rger", "?"}},
         NamesCase{"Utf16", Utf16("[one]\r\n[two]", false), {"one", "two"}},
         NamesCase{"NoHeaders", "k=1\r\n; only a comment\r\n", {}},

@@ -10,7 +10,9 @@
 //   ExpectReadsBack);
 // - blank and comment lines are never added by an edit and none vanish
 //   unless its section was removed (a blank line joined to a neighbour's
-//   line end would).
+//   line end would);
+// - the saved bytes adopted as the file's view (as the store keeps a file it
+//   saved) read and take edits as the same bytes parsed afresh.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
@@ -215,6 +217,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Check(IsSubsequence(after, before), "edits add no blank or comment line");
         else
             Check(after == before, "blank and comment lines stay as they were");
+    }
+
+    // The store keeps the saved bytes as the file's parsed view: it must read
+    // and take further edits exactly as the same bytes parsed afresh.
+    file.AdoptSaved(saved);
+    ExpectSameReads(file, fresh, sections, keys);
+    ProfileFile twin(saved);
+    for (int op = 0; op < 8 && in.remaining_bytes() > 0; ++op) {
+        const int kind = in.ConsumeIntegralInRange<int>(0, 2);
+        const std::string section = PickName(in, sections);
+        const std::string key = PickName(in, keys);
+        lastEdit = "after the save: " + std::to_string(kind) + " [" + Escaped(section) + "] " + Escaped(key);
+        if (kind == 0) {
+            Check(file.RemoveSection(section) == twin.RemoveSection(section), "a removed section, as read afresh");
+        } else if (kind == 1) {
+            Check(file.RemoveKey(section, key) == twin.RemoveKey(section, key), "a removed key, as read afresh");
+        } else if (qm::profile::IsWritableKey(key)) {
+            std::string scratch;
+            const std::string value(qm::profile::CleanValue(in.ConsumeRandomLengthString(32), scratch));
+            Check(file.SetValue(section, key, value) == twin.SetValue(section, key, value),
+                  "a value set, as read afresh");
+        }
+        Check(file.Serialize() == twin.Serialize(), "an edit after a save, as on the file read afresh");
     }
     return 0;
 }

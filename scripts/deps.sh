@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Quillmarsh builds, runs and tests with, where any
-# of them is missing.
+# of them is missing; or, given package names, those instead.
+#   ./scripts/deps.sh [packages, e.g. clang]
 set -euo pipefail
 packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libwxgtk3.2-dev libgtk-3-dev pkg-config
           xvfb xauth xdotool x11-utils openbox imagemagick)
+if (($#)); then
+  packages=("$@")
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

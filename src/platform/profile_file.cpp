@@ -182,9 +182,9 @@ constexpr std::size_t ProgramReadSizes[] = {99, 254, 499};
 // the reader would not change (no blank at either end, not enclosed in
 // matching quotes) is written as it is and reads back whole at every size.
 // Any other value needs one extra pair of double quotes, which reads back
-// whole when the buffer has room for the value and one more byte; a read that
-// cuts it loses one byte more than the cut, because the opening quote takes a
-// place in the buffer before it is removed. A value with blanks only at its
+// whole when the buffer holds the value and one byte more (the opening
+// quote); a read that cuts it loses one byte more than the cut, because the
+// opening quote takes a place in the buffer before it is removed. A value with blanks only at its
 // end and long enough that every read cuts it before them reads right
 // without quotes. So of the two writings, the one that reads back as written
 // at more of the program's read sizes is chosen, at the smaller size when
@@ -211,7 +211,7 @@ std::string ValueForWriting(std::string_view value) {
     const unsigned asIs = readsBack(TrimBlanks(value));
     const auto better = [](unsigned a, unsigned b) {
         if (std::popcount(a) != std::popcount(b)) return std::popcount(a) > std::popcount(b);
-        return (a & -a) != 0 && ((b & -b) == 0 || (a & -a) < (b & -b));  // right at the smaller size
+        return std::countr_zero(a) < std::countr_zero(b);  // right at the smaller size
     };
     return better(asIs, asQuoted) ? std::string(value) : quoted;
 }
@@ -262,7 +262,8 @@ LineParse ParseLine(std::string_view text) noexcept {
     }
     const std::string_view value = TrimBlanks(CutAtNul(line.substr(eq + 1)));
     parse.hasValue = true;
-    // An empty value starts right after '=', so a rewrite keeps what follows.
+    // An empty value stands right after '=': a rewrite drops what follows it
+    // (blanks, text behind a NUL).
     parse.valueOff = value.empty() ? offset(line.substr(eq + 1)) : offset(value);
     parse.valueLen = size(value);
     return parse;

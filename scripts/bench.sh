@@ -9,3 +9,5 @@ for bench in bench_scan bench_profile bench_lists bench_edit; do
   echo "== $bench"
   "$here/build/$bench"
 done
+echo "== bench_window (the real window, on a virtual display of its own)"
+xvfb-run -a -s "-screen 0 1280x1024x24" "$here/build/bench_window"

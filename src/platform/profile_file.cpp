@@ -878,7 +878,7 @@ void ProfileFile::AdoptSaved(std::string bytes) {
         line.raw = bytes_.data() + at;
         at += line.rawLen + endLength(line.end);
         if (!encoded) {
-            line.text = line.raw;  // a byte file's text is its raw content, cut at a NUL
+            line.text = line.raw;  // a byte file's text is its raw content
         } else {
             textAt.push_back(decoded.size());
             decoded.append(line.Text());

@@ -4,7 +4,8 @@
 #   ./scripts/deps.sh [packages, e.g. clang]
 set -euo pipefail
 packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libwxgtk3.2-dev libgtk-3-dev pkg-config
-          xvfb xauth xdotool x11-utils openbox imagemagick)
+          libatspi2.0-dev at-spi2-core dbus-daemon xvfb xauth x11-xserver-utils x11-utils xdotool openbox
+          imagemagick)
 if (($#)); then
   packages=("$@")
 fi

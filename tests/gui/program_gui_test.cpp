@@ -2,7 +2,8 @@
 // simulator folder it maps a window named "Quillmarsh" that shows the first
 // aircraft's thumbnail, asks the exit question on Escape, stays on No and
 // ends with status 0 on Yes. Started from the wrong folder it explains and
-// ends; without a display it says so and ends with status 1.
+// ends; without a display it says so and ends with status 1. A screen
+// reader finds each of its controls by the label beside it.
 //
 // The person at the screen is xdotool. Without a window manager a native GTK
 // message box ignores simulated key presses, but a mouse click on its button
@@ -11,10 +12,7 @@
 //
 // The screenshot of the window goes to the build folder (the folder of the
 // built program) as quillmarsh-window.png.
-#include <fcntl.h>
-#include <signal.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -27,10 +25,10 @@
 #include <gtest/gtest.h>
 #include <wx/image.h>
 
+#include "gui/atspi_tree.h"
+#include "gui/child_process.h"
 #include "gui/wx_gui_support.h"
 #include "support/sim_fixture.h"
-
-extern char** environ;
 
 namespace qm::test {
 namespace {
@@ -40,7 +38,6 @@ namespace {
 #endif
 const std::string kProgram = QM_PROGRAM_PATH;
 
-using Clock = std::chrono::steady_clock;
 constexpr auto kStartTimeout = std::chrono::seconds(30);
 constexpr auto kStepTimeout = std::chrono::seconds(10);
 constexpr auto kPoll = std::chrono::milliseconds(100);
@@ -64,71 +61,21 @@ std::string Shell(const std::string& command) {
     return output;
 }
 
-// The program, started in `folder` with its stderr in a file.
-class Program {
+// The program, started in `folder` with its stderr in a file; `environment`
+// is this process's, without the display when not `withDisplay`.
+class Program : public ChildProcess {
 public:
-    Program(const std::string& folder, const std::string& stderrPath, bool withDisplay) : stderrPath_(stderrPath) {
-        // Everything the child needs is built before the fork: between fork
-        // and exec only async-signal-safe calls.
-        std::vector<std::string> environment;
-        for (char** entry = environ; *entry != nullptr; ++entry) {
-            const std::string text = *entry;
-            if (!withDisplay && (text.rfind("DISPLAY=", 0) == 0 || text.rfind("WAYLAND_DISPLAY=", 0) == 0)) continue;
-            environment.push_back(text);
-        }
-        std::vector<char*> envp;
-        for (std::string& text : environment) envp.push_back(text.data());
-        envp.push_back(nullptr);
-        std::string program = kProgram;
-        char* argv[] = {program.data(), nullptr};
-
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            const int err = ::open(stderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            if (err >= 0) ::dup2(err, STDERR_FILENO);
-            if (::chdir(folder.c_str()) != 0) ::_exit(126);
-            ::execve(argv[0], argv, envp.data());
-            ::_exit(127);
-        }
-        EXPECT_GT(pid_, 0) << "fork failed";
-    }
-    ~Program() { Kill(); }
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
-
-    pid_t Pid() const { return pid_; }
-    bool Running() {
-        Reap(false);
-        return pid_ > 0 && !status_;
-    }
-    // The wait status once the program has ended within the timeout; else
-    // the program is killed and there is none.
-    std::optional<int> WaitForExit(Clock::duration timeout) {
-        const auto deadline = Clock::now() + timeout;
-        while (Running() && Clock::now() < deadline) std::this_thread::sleep_for(kPoll);
-        if (Running()) {
-            Kill();
-            return std::nullopt;
-        }
-        return status_;
-    }
+    Program(const std::string& folder, const std::string& stderrPath, bool withDisplay,
+            const std::vector<std::string>& added = {})
+        : ChildProcess({kProgram},
+                       withDisplay ? EnvironmentWith({}, added)
+                                   : EnvironmentWith({"DISPLAY=", "WAYLAND_DISPLAY="}, added),
+                       folder, stderrPath, false),
+          stderrPath_(stderrPath) {}
     std::string Stderr() const { return ReadFile(stderrPath_); }
 
 private:
-    void Reap(bool block) {
-        if (pid_ <= 0 || status_) return;
-        int status = 0;
-        if (::waitpid(pid_, &status, block ? 0 : WNOHANG) == pid_) status_ = status;
-    }
-    void Kill() {
-        if (pid_ <= 0 || status_) return;
-        ::kill(pid_, SIGKILL);
-        Reap(true);
-    }
-
     std::string stderrPath_;
-    pid_t pid_ = -1;
-    std::optional<int> status_;
 };
 
 // The ids of the program's visible windows named exactly `name`, a line each.
@@ -295,6 +242,67 @@ TEST_F(ProgramGui, ShowsTheWindowAndEndsWithStatus0AfterYesToTheExitQuestion) {
     ASSERT_TRUE(WIFEXITED(*status)) << "the program did not end normally (signal " << WTERMSIG(*status) << ")";
     EXPECT_EQ(WEXITSTATUS(*status), 0) << program.Stderr();
     EXPECT_EQ(sim_.ReadCategories(), before);
+}
+
+// What a screen reader reads of the main window (over AT-SPI): each
+// drop-down list and the edit box labelled by the label beside it, the group
+// captions labelling nothing, the entry list named by its group's caption
+// with no nameless column header, every button named by its text.
+TEST_F(ProgramGui, AScreenReaderReadsEachControlByTheLabelBesideIt) {
+    const Server xvfb({"Xvfb", "-displayfd", "{fd}", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+    ASSERT_FALSE(xvfb.Ready().empty()) << "Xvfb did not start";
+    const std::string display = ":" + xvfb.Ready();
+    const SessionBus bus(display);
+    ASSERT_FALSE(bus.Variable().empty()) << "dbus-daemon did not start";
+    Program program(sim_.Companion(), StderrFile(), true, {"DISPLAY=" + display, bus.Variable(), "NO_AT_BRIDGE=0"});
+    const std::vector<AccessibleNode> tree =
+        ReadAccessibleTree(program.Pid(), "Quillmarsh", 30, 30, display, bus, scratch_.Path());
+    ASSERT_FALSE(tree.empty()) << "no accessibility tree for the window; stderr: " << program.Stderr();
+    std::string shown;
+    for (const AccessibleNode& node : tree)
+        shown += std::string(2 * node.depth, ' ') + node.role + " \"" + node.name + "\"\n";
+    SCOPED_TRACE(shown);
+    const auto find = [&](const std::string& role, const std::string& name) -> const AccessibleNode* {
+        for (const AccessibleNode& node : tree)
+            if (node.role == role && node.name == name) return &node;
+        return nullptr;
+    };
+
+    // A drop-down list is called by the item it shows.
+    struct Labelled {
+        const char* role;
+        const char* name;
+        const char* label;
+    };
+    const Labelled labelled[] = {
+        {"combo box", "aviatik", "Manufacturer"}, {"combo box", "Glider", "Model"},
+        {"combo box", "White", "Variation"},      {"text", "", "Display Name"},
+        {"combo box", "Airliners", "Category"},
+    };
+    for (const Labelled& control : labelled) {
+        const AccessibleNode* node = find(control.role, control.name);
+        ASSERT_NE(node, nullptr) << control.role << " \"" << control.name << "\"";
+        EXPECT_EQ(node->labelledBy, std::vector<std::string>{control.label}) << control.name;
+        const AccessibleNode* label = find("label", control.label);
+        ASSERT_NE(label, nullptr) << control.label;
+        EXPECT_EQ(label->labelFor, std::vector<std::string>{control.name}) << control.label;
+    }
+    for (const char* caption : {"Flight Sim Aircrafts", "Brindlecotharbor"}) {
+        const AccessibleNode* label = find("label", caption);
+        ASSERT_NE(label, nullptr) << caption;
+        EXPECT_TRUE(label->labelFor.empty()) << caption << " labels " << label->labelFor.front();
+    }
+    const AccessibleNode* list = find("table", "Brindlecotharbor");
+    if (list == nullptr) list = find("tree table", "Brindlecotharbor");
+    EXPECT_NE(list, nullptr) << "no list named Brindlecotharbor";
+    int buttons = 0;
+    for (const AccessibleNode& node : tree) {
+        EXPECT_FALSE(node.role == "table column header" && node.name.empty()) << "a nameless column header";
+        if (node.role != "push button") continue;
+        EXPECT_FALSE(node.name.empty()) << "a nameless button";
+        ++buttons;
+    }
+    EXPECT_EQ(buttons, 8);
 }
 
 // The root is undefined for a current directory shorter than the

@@ -8,12 +8,8 @@
 // run of this test program on a virtual display of its own, at 144 and 192
 // dpi font settings (Xft.dpi in the display's X resources, which GTK reads;
 // GDK_DPI_SCALE has the same effect) and at GTK's scale factor 2.
-#include <fcntl.h>
-#include <signal.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
-#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cmath>
@@ -22,7 +18,6 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -35,6 +30,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "gui/child_process.h"
 #include "gui/wx_gui_support.h"
 #include "platform/dialog_template.h"
 #include "platform/wx/wx_codec.h"
@@ -44,8 +40,6 @@
 #include "support/temp_dir.h"
 #include "ui/quillmarsh_dlg.h"
 #include "ui/resource.h"
-
-extern char** environ;
 
 namespace qm::test {
 namespace {
@@ -404,14 +398,16 @@ TEST_F(MainWindowLayout, EachLabelIsTiedToTheControlBesideItAndTheEntryListIsNam
                 EXPECT_EQ(gtk_label_get_mnemonic_widget(GTK_LABEL(caption)), nullptr) << NameOf(*child);
             }
         // The entry list, which no label names, is known by its group's
-        // caption, and its one column (header hidden) is not nameless.
+        // caption, and so is its column's header (hidden, but still read).
         GtkWidget* list = FocusWidget(Widget(window, IDC_ENTRY_LIST));
         ASSERT_TRUE(GTK_IS_TREE_VIEW(list));
         EXPECT_STREQ(atk_object_get_name(gtk_widget_get_accessible(list)), "Brindlecotharbor");
         GList* columns = gtk_tree_view_get_columns(GTK_TREE_VIEW(list));
         EXPECT_NE(columns, nullptr);
         for (GList* column = columns; column != nullptr; column = column->next)
-            EXPECT_STREQ(gtk_tree_view_column_get_title(GTK_TREE_VIEW_COLUMN(column->data)), "Brindlecotharbor");
+            EXPECT_STREQ(atk_object_get_name(gtk_widget_get_accessible(
+                             gtk_tree_view_column_get_button(GTK_TREE_VIEW_COLUMN(column->data)))),
+                         "Brindlecotharbor");
         g_list_free(columns);
     });
 }
@@ -440,95 +436,6 @@ TEST_F(MainWindowLayout, TheWindowFollowsTheFontSettingAndAtTheDefaultFitsA1920B
 
 // ---- The same at other display settings -------------------------------------------------
 
-using Clock = std::chrono::steady_clock;
-
-// A child process with its output in a file; killed when it outlives its
-// time or its owner.
-class Child {
-public:
-    Child(std::vector<std::string> argv, std::vector<std::string> environment, const std::string& output) {
-        std::vector<char*> args;
-        for (std::string& arg : argv) args.push_back(arg.data());
-        args.push_back(nullptr);
-        std::vector<char*> envp;
-        for (std::string& entry : environment) envp.push_back(entry.data());
-        envp.push_back(nullptr);
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            const int out = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            if (out >= 0) {
-                ::dup2(out, STDOUT_FILENO);
-                ::dup2(out, STDERR_FILENO);
-            }
-            ::execve(args[0], args.data(), envp.data());
-            ::_exit(127);
-        }
-    }
-    ~Child() {
-        if (pid_ > 0 && !status_) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
-    Child(const Child&) = delete;
-    Child& operator=(const Child&) = delete;
-
-    // The wait status, once the child has ended within `timeout`.
-    std::optional<int> Wait(Clock::duration timeout) {
-        for (const auto deadline = Clock::now() + timeout; pid_ > 0 && !status_;) {
-            int status = 0;
-            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-                status_ = status;
-                break;
-            }
-            if (Clock::now() >= deadline) break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return status_;
-    }
-
-private:
-    pid_t pid_ = -1;
-    std::optional<int> status_;
-};
-
-// A virtual display of the test's own that keeps its X resources between
-// clients (a display that resets when its last client leaves drops them).
-class VirtualDisplay {
-public:
-    VirtualDisplay() {
-        int pipe[2];
-        if (::pipe(pipe) != 0) return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::close(pipe[0]);
-            const std::string fd = std::to_string(pipe[1]);
-            ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1920x1080x24", "-noreset", "-nolisten",
-                     "tcp", static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        ::close(pipe[1]);
-        std::string number;
-        char c;
-        while (::read(pipe[0], &c, 1) == 1 && c != '\n') number += c;
-        ::close(pipe[0]);
-        if (!number.empty()) name_ = ":" + number;
-    }
-    ~VirtualDisplay() {
-        if (pid_ <= 0) return;
-        ::kill(pid_, SIGTERM);
-        ::waitpid(pid_, nullptr, 0);
-    }
-    VirtualDisplay(const VirtualDisplay&) = delete;
-    VirtualDisplay& operator=(const VirtualDisplay&) = delete;
-
-    const std::string& Name() const { return name_; }  // empty when none started
-
-private:
-    pid_t pid_ = -1;
-    std::string name_;
-};
-
 struct DisplaySetting {
     const char* name;
     int xftDpi;       // 0: none in the X resources
@@ -541,15 +448,18 @@ class MainWindowLayoutAtSetting : public ::testing::TestWithParam<DisplaySetting
 TEST_P(MainWindowLayoutAtSetting, HoldsOnADisplayOfItsOwn) {
     if (AtAnotherSetting()) GTEST_SKIP() << "already a run at " << std::getenv(kSettingVariable);
     const DisplaySetting& setting = GetParam();
-    const VirtualDisplay display;
-    ASSERT_FALSE(display.Name().empty()) << "Xvfb did not start";
+    // A display that keeps its X resources between clients (one that resets
+    // when its last client leaves drops them).
+    const Server xvfb({"Xvfb", "-displayfd", "{fd}", "-screen", "0", "1920x1080x24", "-noreset", "-nolisten", "tcp"});
+    ASSERT_FALSE(xvfb.Ready().empty()) << "Xvfb did not start";
+    const std::string display = ":" + xvfb.Ready();
     TempDir scratch;
     if (setting.xftDpi > 0) {
         const std::string resources = scratch / "resources";
         WriteFile(resources, "Xft.dpi: " + std::to_string(setting.xftDpi) + "\n");
-        Child xrdb({"/usr/bin/xrdb", "-display", display.Name(), "-nocpp", "-merge", resources},
-                   {"PATH=/usr/bin:/bin"}, scratch / "xrdb.txt");
-        const std::optional<int> status = xrdb.Wait(std::chrono::seconds(10));
+        ChildProcess xrdb({"/usr/bin/xrdb", "-display", display, "-nocpp", "-merge", resources}, EnvironmentWith({}),
+                          "", scratch / "xrdb.txt", true);
+        const std::optional<int> status = xrdb.WaitForExit(std::chrono::seconds(10));
         ASSERT_TRUE(status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << ReadFile(scratch / "xrdb.txt");
     }
 
@@ -558,24 +468,16 @@ TEST_P(MainWindowLayoutAtSetting, HoldsOnADisplayOfItsOwn) {
     reference.SetFont(DialogFont(8));
     const DialogUnits units = DialogUnits::Of(reference);
 
-    std::vector<std::string> environment;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string text = *entry;
-        const auto replaced = {"DISPLAY=", "GDK_SCALE=", "GDK_DPI_SCALE=", "GTEST_"};
-        if (std::none_of(replaced.begin(), replaced.end(),
-                         [&](const char* prefix) { return text.rfind(prefix, 0) == 0; }))
-            environment.push_back(text);
-    }
-    environment.push_back("DISPLAY=" + display.Name());
-    environment.push_back("GDK_SCALE=" + std::to_string(setting.windowScale));
-    environment.push_back(std::string(kSettingVariable) + "=" + setting.name);
-    environment.push_back(std::string(kDefaultBaseVariable) + "=" + std::to_string(units.BaseX()) + "x" +
-                          std::to_string(units.BaseY()));
-    environment.push_back(std::string(kFontScaleVariable) + "=" + std::to_string(setting.fontScale));
-    environment.push_back(std::string(kWindowScaleVariable) + "=" + std::to_string(setting.windowScale));
+    const std::vector<std::string> environment = EnvironmentWith(
+        {"DISPLAY=", "GDK_SCALE=", "GDK_DPI_SCALE=", "GTEST_"},
+        {"DISPLAY=" + display, "GDK_SCALE=" + std::to_string(setting.windowScale),
+         std::string(kSettingVariable) + "=" + setting.name,
+         std::string(kDefaultBaseVariable) + "=" + std::to_string(units.BaseX()) + "x" + std::to_string(units.BaseY()),
+         std::string(kFontScaleVariable) + "=" + std::to_string(setting.fontScale),
+         std::string(kWindowScaleVariable) + "=" + std::to_string(setting.windowScale)});
     const std::string output = scratch / "output.txt";
-    Child run({"/proc/self/exe", "--gtest_filter=MainWindowLayout.*"}, environment, output);
-    const std::optional<int> status = run.Wait(std::chrono::seconds(60));
+    ChildProcess run({"/proc/self/exe", "--gtest_filter=MainWindowLayout.*"}, environment, "", output, true);
+    const std::optional<int> status = run.WaitForExit(std::chrono::seconds(60));
     ASSERT_TRUE(status) << "the run at " << setting.name << " hung:\n" << ReadFile(output);
     EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << "at " << setting.name << ":\n" << ReadFile(output);
     const std::string printed = ReadFile(output);

@@ -83,10 +83,9 @@ void SetAccessibleName(wxWindow& control, const wxString& name) {
     if (AtkObject* accessible = gtk_widget_get_accessible(widget)) atk_object_set_name(accessible, utf8.data());
     if (!GTK_IS_TREE_VIEW(widget)) return;
     GList* columns = gtk_tree_view_get_columns(GTK_TREE_VIEW(widget));
-    for (GList* column = columns; column != nullptr; column = column->next) {
-        const gchar* title = gtk_tree_view_column_get_title(GTK_TREE_VIEW_COLUMN(column->data));
-        if (title == nullptr || *title == '\0') gtk_tree_view_column_set_title(GTK_TREE_VIEW_COLUMN(column->data), utf8.data());
-    }
+    for (GList* column = columns; column != nullptr; column = column->next)
+        if (GtkWidget* header = gtk_tree_view_column_get_button(GTK_TREE_VIEW_COLUMN(column->data)))
+            if (AtkObject* accessible = gtk_widget_get_accessible(header)) atk_object_set_name(accessible, utf8.data());
     g_list_free(columns);
 }
 

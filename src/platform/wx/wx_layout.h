@@ -64,8 +64,8 @@ bool IsInputControl(ControlKind kind);
 // label's mnemonic.
 void TieLabel(TemplateLabel& label, wxWindow& control);
 
-// The name assistive technologies give `control`. A list's columns take it
-// as their title too: their headers are hidden but still read.
+// The name assistive technologies give `control`. A list's column headers
+// take it too: hidden, they are still read.
 void SetAccessibleName(wxWindow& control, const wxString& name);
 
 }  // namespace qm

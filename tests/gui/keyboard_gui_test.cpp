@@ -1,8 +1,9 @@
 // The main window driven by real key presses and mouse clicks (the X test
 // extension, through wxUIActionSimulator) on a display of its own with a
 // window manager, as a person at the desktop drives it: moving the focus
-// changes nothing the person typed or picked, and only a click on a line or
-// an arrow key in the entry list selects a line.
+// changes nothing the person typed or picked; only a click on a line or an
+// arrow key in the entry list selects a line; Enter there is the dialog's
+// default command.
 //
 // Run by tests/gui/with_window_manager.sh (ctest does): without a window
 // manager no window receives the keyboard.
@@ -97,9 +98,9 @@ void PrintTo(const State& state, std::ostream* os) {
 class KeyboardGui : public ::testing::Test {
 protected:
     KeyboardGui() {
-        sim.AddAircraft("Aviatik", {kGlider, kTug});
-        sim.AddAircraft("Kestrel", {kBlue});
-        sim.WriteCategories(kCategories);
+        sim_.AddAircraft("Aviatik", {kGlider, kTug});
+        sim_.AddAircraft("Kestrel", {kBlue});
+        sim_.WriteCategories(kCategories);
     }
 
     State Now(wxDialog& window) const {
@@ -110,15 +111,15 @@ protected:
         }
         state.name = wxtest::ShownText(window, IDC_DISPLAY_NAME);
         state.picture = wxtest::ShownPicture(window, IDC_THUMBNAIL);
-        state.file = sim.ReadCategories();
+        state.file = sim_.ReadCategories();
         return state;
     }
 
     // A left click at `point` of `widget`.
     void Click(wxWindow& widget, const wxPoint& point) {
-        input.MouseMove(widget.ClientToScreen(point));
+        input_.MouseMove(widget.ClientToScreen(point));
         Settle(50);
-        input.MouseClick();
+        input_.MouseClick();
         Settle();
     }
 
@@ -130,20 +131,20 @@ protected:
     }
 
     void Leave(wxDialog& window) {
-        boxes.Answer(IDYES);
+        boxes_.Answer(IDYES);
         wxtest::PressEscape(window);
     }
 
-    SimFolder sim;
-    CurrentDirectory cwd{sim.Companion()};
-    GuiHost gui;
-    MessageBoxScript boxes;
-    CQuillmarshDlg dialog;
-    wxUIActionSimulator input;
+    SimFolder sim_;
+    CurrentDirectory cwd_{sim_.Companion()};
+    GuiHost gui_;
+    MessageBoxScript boxes_;
+    CQuillmarshDlg dialog_;
+    wxUIActionSimulator input_;
 };
 
 TEST_F(KeyboardGui, TabAndShiftTabVisitTheControlsInTemplateOrderAndChangeNothing) {
-    gui.Then([&](wxDialog& window, CDialog&) {
+    gui_.Then([&](wxDialog& window, CDialog&) {
         ASSERT_TRUE(WaitActive(window)) << "the window never got the keyboard: is a window manager running?";
         const DialogTemplate* layout = FindDialogTemplate(IDD_QUILLMARSH_DIALOG);
         ASSERT_NE(layout, nullptr);
@@ -158,17 +159,17 @@ TEST_F(KeyboardGui, TabAndShiftTabVisitTheControlsInTemplateOrderAndChangeNothin
         wxWindow& nameBox = *wxtest::FindControlWidget(window, IDC_DISPLAY_NAME);
         Click(nameBox, wxPoint(nameBox.GetClientSize().x / 2, nameBox.GetClientSize().y / 2));
         ASSERT_EQ(wxtest::FocusedControlId(window), IDC_DISPLAY_NAME);
-        input.Text("Custom Name");
-        SettleUntil([&] { return dialog.DisplayNameBox().Text() == "Custom Name"; });
+        input_.Text("Custom Name");
+        SettleUntil([&] { return dialog_.DisplayNameBox().Text() == "Custom Name"; });
         ASSERT_EQ(wxtest::ShownText(window, IDC_DISPLAY_NAME), "Custom Name");
-        ASSERT_EQ(dialog.DisplayNameBox().Text(), "Custom Name");
+        ASSERT_EQ(dialog_.DisplayNameBox().Text(), "Custom Name");
         const State before = Now(window);
         EXPECT_EQ(before.selections.back(), -1) << "no entry is selected at start-up";
 
         std::vector<int> forward, expectedForward, backward, expectedBackward;
         for (std::size_t step = 1; step <= stops.size(); ++step) {
             const int from = wxtest::FocusedControlId(window);
-            input.Char(WXK_TAB);
+            input_.Char(WXK_TAB);
             SettleUntil([&] { return wxtest::FocusedControlId(window) != from; });
             forward.push_back(wxtest::FocusedControlId(window));
             expectedForward.push_back(stops[(start + step) % stops.size()]);
@@ -177,23 +178,23 @@ TEST_F(KeyboardGui, TabAndShiftTabVisitTheControlsInTemplateOrderAndChangeNothin
         EXPECT_EQ(Now(window), before);
         for (std::size_t step = 1; step <= stops.size(); ++step) {
             const int from = wxtest::FocusedControlId(window);
-            input.Char(WXK_TAB, wxMOD_SHIFT);
+            input_.Char(WXK_TAB, wxMOD_SHIFT);
             SettleUntil([&] { return wxtest::FocusedControlId(window) != from; });
             backward.push_back(wxtest::FocusedControlId(window));
             expectedBackward.push_back(stops[(start + stops.size() - step) % stops.size()]);
         }
         EXPECT_EQ(backward, expectedBackward);
         EXPECT_EQ(Now(window), before);
-        EXPECT_EQ(dialog.DisplayNameBox().Text(), "Custom Name");
-        EXPECT_EQ(dialog.EntryList().GetCurSel(), -1);
-        EXPECT_TRUE(boxes.Boxes().empty());
+        EXPECT_EQ(dialog_.DisplayNameBox().Text(), "Custom Name");
+        EXPECT_EQ(dialog_.EntryList().GetCurSel(), -1);
+        EXPECT_TRUE(boxes_.Boxes().empty());
         Leave(window);
     });
-    dialog.DoModal();
+    dialog_.DoModal();
 }
 
 TEST_F(KeyboardGui, AClickOnALineAndAnArrowKeySelectAndNotifyTheFocusAloneDoesNot) {
-    gui.Then([&](wxDialog& window, CDialog&) {
+    gui_.Then([&](wxDialog& window, CDialog&) {
         ASSERT_TRUE(WaitActive(window)) << "the window never got the keyboard: is a window manager running?";
         wxWindow& list = *wxtest::FindControlWidget(window, IDC_ENTRY_LIST);
         ASSERT_EQ(wxtest::ShownItems(window, IDC_ENTRY_LIST),
@@ -205,40 +206,49 @@ TEST_F(KeyboardGui, AClickOnALineAndAnArrowKeySelectAndNotifyTheFocusAloneDoesNo
         EXPECT_EQ(wxtest::ShownSelection(window, IDC_ENTRY_LIST), -1);
         wxtest::FocusControl(window, IDC_ADD);
         Settle();
-        input.Char(WXK_TAB);
+        input_.Char(WXK_TAB);
         SettleUntil([&] { return wxtest::FocusedControlId(window) == IDC_ENTRY_LIST; });
         ASSERT_EQ(wxtest::FocusedControlId(window), IDC_ENTRY_LIST);
         EXPECT_EQ(wxtest::ShownSelection(window, IDC_ENTRY_LIST), -1);
-        EXPECT_EQ(dialog.EntryList().GetCurSel(), -1);
-        EXPECT_EQ(dialog.DisplayNameBox().Text(), "");
+        EXPECT_EQ(dialog_.EntryList().GetCurSel(), -1);
+        EXPECT_EQ(dialog_.DisplayNameBox().Text(), "");
 
         // A click on a line of the list, which does not have the focus.
         wxtest::FocusControl(window, IDC_DISPLAY_NAME);
         Settle();
         Click(list, LineCentre(window, 1));
-        SettleUntil([&] { return dialog.EntryList().GetCurSel() == 1; });
+        SettleUntil([&] { return dialog_.EntryList().GetCurSel() == 1; });
         EXPECT_EQ(wxtest::ShownSelection(window, IDC_ENTRY_LIST), 1);
-        EXPECT_EQ(dialog.EntryList().GetCurSel(), 1);
-        EXPECT_EQ(dialog.DisplayNameBox().Text(), "Blue K1") << "the pick reached the dialog";
+        EXPECT_EQ(dialog_.EntryList().GetCurSel(), 1);
+        EXPECT_EQ(dialog_.DisplayNameBox().Text(), "Blue K1") << "the pick reached the dialog";
 
         // An arrow key in the list.
-        input.Char(WXK_DOWN);
-        SettleUntil([&] { return dialog.EntryList().GetCurSel() == 2; });
+        input_.Char(WXK_DOWN);
+        SettleUntil([&] { return dialog_.EntryList().GetCurSel() == 2; });
         EXPECT_EQ(wxtest::ShownSelection(window, IDC_ENTRY_LIST), 2);
-        EXPECT_EQ(dialog.EntryList().GetCurSel(), 2);
-        EXPECT_EQ(dialog.DisplayNameBox().Text(), "Glider");
+        EXPECT_EQ(dialog_.EntryList().GetCurSel(), 2);
+        EXPECT_EQ(dialog_.DisplayNameBox().Text(), "Glider");
 
         // Ctrl+click on the selected line leaves it selected, as in a list box.
-        input.KeyDown(WXK_CONTROL);
+        input_.KeyDown(WXK_CONTROL);
         Click(list, LineCentre(window, 2));
-        input.KeyUp(WXK_CONTROL);
+        input_.KeyUp(WXK_CONTROL);
         Settle();
         EXPECT_EQ(wxtest::ShownSelection(window, IDC_ENTRY_LIST), 2);
-        EXPECT_EQ(dialog.EntryList().GetCurSel(), 2);
-        EXPECT_TRUE(boxes.Boxes().empty());
+        EXPECT_EQ(dialog_.EntryList().GetCurSel(), 2);
+        EXPECT_TRUE(boxes_.Boxes().empty());
+
+        // Enter in the list is the dialog's default command (the exit
+        // question); the list keeps its line.
+        boxes_.Answer(IDNO);
+        input_.Char(WXK_RETURN);
+        SettleUntil([&] { return !boxes_.Boxes().empty(); });
+        EXPECT_EQ(boxes_.Boxes().size(), 1u) << "Enter in the list never reached the dialog";
+        EXPECT_FALSE(dialog_.HasEnded());
+        EXPECT_EQ(dialog_.EntryList().GetCurSel(), 2);
         Leave(window);
     });
-    dialog.DoModal();
+    dialog_.DoModal();
 }
 
 }  // namespace

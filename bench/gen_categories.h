@@ -43,6 +43,27 @@ inline std::string CategoryFileBytes(int entries) {
     return out;
 }
 
+// A file of `categories` categories: "Airliners" with `entries` entries in
+// the middle, and categories - 1 small ones ("Fleet 0001", ...) of one entry
+// each, half before it and half after it.
+inline std::string CategoryFileBytes(int entries, int categories) {
+    const auto small = [](int n) {
+        char name[32];
+        std::snprintf(name, sizeof name, "Fleet %04d", n);
+        return "[" + std::string(name) + "]\r\naircraft0.title=Cessna Skyhawk 172SP Paint" + std::to_string(n) +
+               "\r\naircraft0.thumbnail=\r\naircraft0.displayName=Skyhawk " + std::to_string(n) + "\r\n";
+    };
+    const std::string big = CategoryFileBytes(entries);
+    const std::size_t from = big.find("[Airliners]");
+    const std::size_t to = big.find("[Helicopters]");
+    std::string out;
+    int n = 0;
+    for (; n < (categories - 1) / 2; ++n) out += small(n);
+    out += big.substr(from, to - from);
+    for (; n < categories - 1; ++n) out += small(n);
+    return out;
+}
+
 // Writes that file to `path`; false when it cannot be written.
 inline bool WriteCategoryFile(const std::string& path, int entries) {
     const std::string bytes = CategoryFileBytes(entries);

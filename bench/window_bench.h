@@ -47,12 +47,12 @@ struct GeneratedSim {
     std::string categoryBytes;  // what every iteration starts from
     GeneratedAircraft aircraft;
 
-    explicit GeneratedSim(std::string categoryBytesToUse = CategoryFileBytes(kCategoryEntries)) {
+    explicit GeneratedSim(std::string categoryBytesToUse = CategoryFileBytes(kCategoryEntries), int folders = 2000) {
         std::string pattern = (std::filesystem::temp_directory_path() / "quillmarsh-bench-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) Fail("mkdtemp");
         temp = pattern;
         root = temp + "/Flight Simulator";
-        aircraft = WriteAircraftFolder(root);
+        aircraft = WriteAircraftFolder(root, folders);
         companion = root + std::string(kCompanionFolder);
         std::filesystem::create_directories(companion);
         categoryFile = companion + "/Quillmarsh.cfg";

@@ -16,6 +16,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -23,11 +24,13 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <wx/dialog.h>
 #include <wx/image.h>
 
 #include "gui/atspi_tree.h"
 #include "gui/child_process.h"
 #include "gui/wx_gui_support.h"
+#include "platform/wx/wx_units.h"
 #include "support/sim_fixture.h"
 
 namespace qm::test {
@@ -60,6 +63,27 @@ std::string Shell(const std::string& command) {
     ::pclose(pipe);
     return output;
 }
+
+// A variable of this process's environment set for a scope, then put back.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) previous_ = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedVariable() {
+        if (previous_)
+            ::setenv(name_, previous_->c_str(), 1);
+        else
+            ::unsetenv(name_);
+    }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> previous_;
+};
 
 // The program, started in `folder` with its stderr in a file; `environment`
 // is this process's, without the display when not `withDisplay`.
@@ -181,6 +205,25 @@ constexpr unsigned char kThumbRgb[3] = {30, 200, 60};
 // picture's corner, nothing more.
 constexpr int kThumbShown = kThumbWidth * kThumbHeight - 20;
 
+// A screenshot of `window` in the file `shot`, taken again until at least
+// `thumbnailPixels` pixels of the thumbnail's colour show (or the step's
+// time is up); `shown` is how many do.
+wxImage Screenshot(const std::string& window, const std::string& shot, int thumbnailPixels, int& shown) {
+    if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) wxImage::AddHandler(new wxPNGHandler);
+    wxImage image;
+    shown = 0;
+    for (const auto deadline = Clock::now() + kStepTimeout; Clock::now() < deadline;) {
+        std::remove(shot.c_str());
+        Shell("import -window " + window + " " + Quoted(shot));
+        if (Exists(shot) && image.LoadFile(shot, wxBITMAP_TYPE_PNG)) {
+            shown = CountColour(image, kThumbRgb[0], kThumbRgb[1], kThumbRgb[2]);
+            if (shown >= thumbnailPixels) break;
+        }
+        std::this_thread::sleep_for(kPoll);
+    }
+    return image;
+}
+
 class ProgramGui : public ::testing::Test {
 protected:
     ProgramGui() {
@@ -206,18 +249,8 @@ TEST_F(ProgramGui, ShowsTheWindowAndEndsWithStatus0AfterYesToTheExitQuestion) {
 
     // The window as the person sees it, once it has drawn the thumbnail.
     const std::string shot = BuildFolder() + "/quillmarsh-window.png";
-    if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) wxImage::AddHandler(new wxPNGHandler);
     int thumbnailPixels = 0;
-    wxImage image;
-    for (const auto deadline = Clock::now() + kStepTimeout; Clock::now() < deadline;) {
-        std::remove(shot.c_str());
-        Shell("import -window " + window + " " + Quoted(shot));
-        if (Exists(shot) && image.LoadFile(shot, wxBITMAP_TYPE_PNG)) {
-            thumbnailPixels = CountColour(image, kThumbRgb[0], kThumbRgb[1], kThumbRgb[2]);
-            if (thumbnailPixels >= kThumbShown) break;
-        }
-        std::this_thread::sleep_for(kPoll);
-    }
+    const wxImage image = Screenshot(window, shot, kThumbShown, thumbnailPixels);
     ASSERT_TRUE(image.IsOk()) << "no screenshot at " << shot;
     const std::optional<Geometry> geometry = GeometryOf(window);
     ASSERT_TRUE(geometry);
@@ -242,6 +275,36 @@ TEST_F(ProgramGui, ShowsTheWindowAndEndsWithStatus0AfterYesToTheExitQuestion) {
     ASSERT_TRUE(WIFEXITED(*status)) << "the program did not end normally (signal " << WTERMSIG(*status) << ")";
     EXPECT_EQ(WEXITSTATUS(*status), 0) << program.Stderr();
     EXPECT_EQ(sim_.ReadCategories(), before);
+}
+
+// At GTK's scale factor 2 the window is twice its logical size in the
+// display's pixels, once, and the thumbnail keeps its own size in logical
+// pixels: twice as wide and high on the display, whole, from its corner.
+TEST_F(ProgramGui, AtGtkScale2TheWindowAndTheThumbnailAreScaledOnce) {
+    const Server xvfb({"Xvfb", "-displayfd", "{fd}", "-screen", "0", "2400x2400x24", "-nolisten", "tcp"});
+    ASSERT_FALSE(xvfb.Ready().empty()) << "Xvfb did not start";
+    const std::string display = ":" + xvfb.Ready();
+    // xdotool and import, run through the shell, look at that display.
+    const ScopedVariable displayed("DISPLAY", display);
+    Program program(sim_.Companion(), StderrFile(), true, {"DISPLAY=" + display, "GDK_SCALE=2"});
+    const std::string window = WaitForWindow(program, "Quillmarsh", kStartTimeout);
+    ASSERT_FALSE(window.empty()) << "no window named Quillmarsh was mapped; stderr: " << program.Stderr();
+
+    constexpr int kScaledShown = 4 * kThumbShown;
+    int thumbnailPixels = 0;
+    const wxImage image = Screenshot(window, scratch_ / "scaled.png", kScaledShown, thumbnailPixels);
+    ASSERT_TRUE(image.IsOk());
+    EXPECT_GE(thumbnailPixels, kScaledShown) << "the thumbnail is not shown whole at twice its size";
+    EXPECT_LE(thumbnailPixels, 4 * kThumbWidth * kThumbHeight) << "the thumbnail is scaled more than once";
+
+    // The window's logical size is that of a dialog in the 8-point font.
+    wxDialog reference(nullptr, wxID_ANY, "units");
+    reference.SetFont(DialogFont(8));
+    const DialogUnits units = DialogUnits::Of(reference);
+    const std::optional<Geometry> geometry = GeometryOf(window);
+    ASSERT_TRUE(geometry);
+    EXPECT_EQ(geometry->width, 2 * units.X(293));
+    EXPECT_EQ(geometry->height, 2 * units.Y(505));
 }
 
 // What a screen reader reads of the main window (over AT-SPI): each

@@ -14,6 +14,18 @@ extern char** environ;
 
 namespace qm::test {
 
+namespace {
+
+// Pointers to `texts`, ended by a null one, as exec takes them.
+std::vector<char*> NullEnded(std::vector<std::string>& texts) {
+    std::vector<char*> pointers;
+    for (std::string& text : texts) pointers.push_back(text.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+}  // namespace
+
 std::vector<std::string> EnvironmentWith(std::initializer_list<const char*> dropped,
                                          const std::vector<std::string>& added) {
     const auto set = [&](const std::string& text) {
@@ -33,12 +45,8 @@ ChildProcess::ChildProcess(std::vector<std::string> argv, std::vector<std::strin
                            const std::string& folder, const std::string& outputPath, bool withStdout) {
     // Everything the child needs is built before the fork: between fork and
     // exec only async-signal-safe calls.
-    std::vector<char*> args;
-    for (std::string& arg : argv) args.push_back(arg.data());
-    args.push_back(nullptr);
-    std::vector<char*> envp;
-    for (std::string& entry : environment) envp.push_back(entry.data());
-    envp.push_back(nullptr);
+    std::vector<char*> args = NullEnded(argv);
+    std::vector<char*> envp = NullEnded(environment);
     pid_ = ::fork();
     if (pid_ == 0) {
         // Killed with this process, should it die before it ends the child.
@@ -86,12 +94,8 @@ Server::Server(std::vector<std::string> argv, std::vector<std::string> environme
     if (::pipe(pipe) != 0) return;
     for (std::string& arg : argv)
         if (const auto at = arg.find("{fd}"); at != std::string::npos) arg.replace(at, 4, std::to_string(pipe[1]));
-    std::vector<char*> args;
-    for (std::string& arg : argv) args.push_back(arg.data());
-    args.push_back(nullptr);
-    std::vector<char*> envp;
-    for (std::string& entry : environment) envp.push_back(entry.data());
-    envp.push_back(nullptr);
+    std::vector<char*> args = NullEnded(argv);
+    std::vector<char*> envp = NullEnded(environment);
     pid_ = ::fork();
     if (pid_ == 0) {
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
@@ -105,7 +109,7 @@ Server::Server(std::vector<std::string> argv, std::vector<std::string> environme
     // A server that fails to start closes the pipe, which ends the read; one
     // that says nothing in 20 s is taken as not started.
     pollfd readable{pipe[0], POLLIN, 0};
-    char c;
+    char c = 0;
     while (::poll(&readable, 1, 20000) == 1 && ::read(pipe[0], &c, 1) == 1 && c != '\n') ready_ += c;
     ::close(pipe[0]);
     if (c != '\n') ready_.clear();

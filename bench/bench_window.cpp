@@ -41,6 +41,7 @@
 
 #include "platform/wx/wx_app.h"
 #include "platform/wx/wx_host.h"
+#include "platform/wx/wx_view.h"
 #include "support/sim_fixture.h"
 #include "support/wx/wx_testing.h"
 #include "window_bench.h"
@@ -281,14 +282,22 @@ int LineOfEntry0(CQuillmarshDlg& dialog) {
     Fail("no line " + line);
 }
 
+VirtualListBox& EntryListOf(wxDialog& window) {
+    auto* list = dynamic_cast<VirtualListBox*>(wxtest::FindControlWidget(window, IDC_ENTRY_LIST));
+    if (list == nullptr) Fail("the entry list is no list of the view's");
+    return *list;
+}
+
 class RemoveRun {
 public:
     RemoveRun(GeneratedSim& sim, bench::Window& headless, wxDialog& window, CQuillmarshDlg& dialog)
-        : sim_(sim), headless_(headless), window_(window), dialog_(dialog) {
-        auto* list = dynamic_cast<wxDataViewCtrl*>(wxtest::FindControlWidget(window, IDC_ENTRY_LIST));
-        if (list == nullptr) Fail("the entry list is no native list");
-        g_signal_connect_after(list->GtkGetTreeView(), "draw", G_CALLBACK(&Repaints::OnDraw), &repaints_);
+        : sim_(sim), headless_(headless), window_(window), dialog_(dialog), list_(EntryListOf(window)) {
+        tree_ = list_.GtkGetTreeView();
+        onDraw_ = g_signal_connect_after(tree_, "draw", G_CALLBACK(&Repaints::OnDraw), &repaints_);
     }
+    ~RemoveRun() { g_signal_handler_disconnect(tree_, onDraw_); }
+    RemoveRun(const RemoveRun&) = delete;
+    RemoveRun& operator=(const RemoveRun&) = delete;
 
     void Register(int entries) {
         const std::string prefix = "remove-entry-0/" + std::to_string(entries);
@@ -320,8 +329,7 @@ public:
                 RunEventsUntil([&] { return repaints_.count > painted; }, "the list to repaint");
                 state.SetIterationTime(MsSince(start) / 1e3);
                 Check(dialog_, entries - 1);
-                if (static_cast<int>(wxtest::ShownItems(window_, IDC_ENTRY_LIST).size()) != entries - 1)
-                    Fail("the window's list was not reloaded");
+                if (list_.RowCount() != entries - 1) Fail("the window's list was not reloaded");
             }
         }));
     }
@@ -343,7 +351,10 @@ private:
     bench::Window& headless_;
     wxDialog& window_;
     CQuillmarshDlg& dialog_;
+    VirtualListBox& list_;
     Repaints repaints_;
+    GtkWidget* tree_;
+    gulong onDraw_;
     int entries_ = 0;
 };
 

@@ -95,18 +95,15 @@ std::error_code FollowLinks(const std::string& path, std::string* target) {
 }
 
 // Opens the regular file at `path` (links followed) for reading; -1 for
-// anything else, with `reason` saying why. Raw calls: what is not a regular
-// file is refused before it is opened, since opening a device can act on it
-// (a tape rewinds, a watchdog starts); the open is non-blocking and the open
-// descriptor is checked again, so that a file swapped for a named pipe in
-// between cannot make the read wait for a writer.
+// anything else, with `reason` saying why. Raw calls: the open is
+// non-blocking, so that a named pipe does not wait for a writer, and does not
+// make a terminal this process's own; then the open descriptor's own type
+// decides, so nothing can be swapped in between.
 int OpenRegularFile(const std::string& path, struct stat* info, std::string* reason) {
     const auto refuse = [&](std::string why) {
         if (reason) *reason = std::move(why);
         return -1;
     };
-    if (::stat(path.c_str(), info) != 0) return refuse(ErrorText(errno));
-    if (!S_ISREG(info->st_mode)) return refuse("it is not a regular file");
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return refuse(ErrorText(errno));
     if (::fstat(fd, info) != 0 || !S_ISREG(info->st_mode)) {
@@ -338,13 +335,13 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string* r
     struct stat info {};
     const int fd = OpenRegularFile(path, &info, reason);
     if (fd < 0) return std::nullopt;
-    const auto give_up = [&](std::string why) -> std::optional<std::string> {
+    const auto giveUp = [&](std::string why) -> std::optional<std::string> {
         ::close(fd);
         if (reason) *reason = std::move(why);
         return std::nullopt;
     };
     const auto limit = static_cast<std::size_t>(std::max<std::int64_t>(maxBytes, 0));
-    const auto tooLarge = [&] { return give_up("it is larger than " + std::to_string(limit) + " bytes"); };
+    const auto tooLarge = [&] { return giveUp("it is larger than " + std::to_string(limit) + " bytes"); };
     if (static_cast<std::uint64_t>(info.st_size) > limit) return tooLarge();
 
     // One byte more than the file holds, so that its end is seen at once.
@@ -358,7 +355,7 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string* r
         const ssize_t n = ::read(fd, bytes.data() + used, bytes.size() - used);
         if (n < 0) {
             if (errno == EINTR) continue;
-            return give_up(ErrorText(errno));
+            return giveUp(ErrorText(errno));
         }
         if (n == 0) break;
         used += static_cast<std::size_t>(n);
@@ -379,7 +376,8 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes, std:
     };
 
     std::string target;
-    if (const std::error_code error = FollowLinks(path, &target)) return fail("Cannot follow the link " + path, error.value());
+    if (const std::error_code error = FollowLinks(path, &target))
+        return fail("Cannot follow the link " + path, error.value());
 
     struct stat old {};
     const bool existed = ::stat(target.c_str(), &old) == 0;

@@ -31,9 +31,8 @@ std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder);
 // components from there on are kept as spelled.
 std::string ResolvePathNoCase(const std::string& path);
 
-// True when `path` names a regular file that opens for reading. Nothing else
-// is opened: opening a device can have effects of its own, and a named pipe
-// would wait for a writer.
+// True when `path` names a regular file that opens for reading. A named pipe
+// does not make it wait for a writer.
 bool FileOpensForReading(const std::string& path);
 
 // The process's current directory, whole; empty when it cannot be read.

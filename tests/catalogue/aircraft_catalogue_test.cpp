@@ -1,6 +1,7 @@
 #include "catalogue/aircraft_catalogue.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <ostream>
@@ -296,6 +297,18 @@ TEST_F(CatalogueTest, FindsNamesWhateverTheirCaseOnDisk) {
 
 TEST_F(CatalogueTest, FolderNamedLikeTheCfgYieldsNothing) {
     MakeDirs(Aircraft() + "/Odd/aircraft.cfg");
+    Cfg("Next", Section(0, "Next"));
+    Scan();
+    EXPECT_EQ(Titles(), std::vector<std::string>{"Next"});
+}
+
+// Where aircraft.cfg is a link to an endless device or a pipe, that folder is
+// skipped at once: nothing waits for a writer or reads without end.
+TEST_F(CatalogueTest, CfgThatIsADeviceOrAPipeYieldsNothing) {
+    MakeDirs(Aircraft() + "/Zero");
+    std::filesystem::create_symlink("/dev/zero", Aircraft() + "/Zero/aircraft.cfg");
+    MakeDirs(Aircraft() + "/Pipe");
+    ASSERT_EQ(::mkfifo((Aircraft() + "/Pipe/aircraft.cfg").c_str(), 0600), 0);
     Cfg("Next", Section(0, "Next"));
     Scan();
     EXPECT_EQ(Titles(), std::vector<std::string>{"Next"});

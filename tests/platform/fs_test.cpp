@@ -2,12 +2,21 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/mount.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <functional>
+#include <optional>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -635,6 +644,90 @@ TEST(ReplaceFileAtomicallyTest, TemporariesOfEndedProcessesAreRemovedAtTheNextSa
     EXPECT_EQ(test::ReadFile(dir / "Quillmarsh.cfg"), "new");
     for (const std::string& name : stale) EXPECT_FALSE(test::Exists(dir / name)) << name;
     for (const std::string& name : kept) EXPECT_EQ(test::ReadFile(dir / name), "someone else's") << name;
+}
+
+// Runs `save` in a child where opening an unnamed file (O_TMPFILE) fails as on
+// a kernel or file system without them; `prepare` comes first. The child's
+// text, or nullopt when such a child cannot be had here.
+std::optional<std::string> WithoutUnnamedFiles(const std::function<std::string()>& save,
+                                               const std::function<bool()>& prepare = {}) {
+    const auto refuseUnnamedFiles = [prepare] {
+        if (prepare && !prepare()) return false;
+        // Little-endian: the low half of the flags comes first.
+        constexpr std::uint32_t flagsLow =
+            offsetof(seccomp_data, args[2]) + (__BYTE_ORDER__ == __ORDER_BIG_ENDIAN__ ? 4 : 0);
+        sock_filter program[] = {
+            BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_openat, 0, 3),
+            BPF_STMT(BPF_LD | BPF_W | BPF_ABS, flagsLow),
+            BPF_JUMP(BPF_JMP | BPF_JSET | BPF_K, __O_TMPFILE & ~O_DIRECTORY, 0, 1),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EOPNOTSUPP),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+        };
+        const sock_fprog filter = {static_cast<unsigned short>(std::size(program)), program};
+        return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+               ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &filter) == 0;
+    };
+    return test::RunUnprivileged(
+        [&] {
+            if (::open(".", O_TMPFILE | O_WRONLY, 0600) >= 0) return std::string("unnamed files still open");
+            return save();
+        },
+        refuseUnnamedFiles);
+}
+
+// Without unnamed files the save writes a named temporary and renames it, the
+// same as ever: the old file's permissions kept, nothing left beside it, and
+// the temporaries of ended processes removed.
+TEST(ReplaceFileAtomicallyTest, WithoutUnnamedFilesANamedTemporaryServes) {
+    TempDir dir;
+    WriteFile(dir / "Quillmarsh.cfg", "old");
+    ASSERT_EQ(::chmod((dir / "Quillmarsh.cfg").c_str(), 0640), 0);
+    WriteFile(dir / (".Quillmarsh.cfg.tmp-" + std::to_string(EndedProcess()) + "-0"), "left by a killed save");
+    WriteFile(dir / "other/Quillmarsh.cfg", "old");
+    if (!test::GiveToUnprivilegedUser(dir.Path())) GTEST_SKIP() << "no unprivileged user";
+    const auto saved = WithoutUnnamedFiles([&] {
+        std::string reason;
+        std::string result = ReplaceFileAtomically(dir / "Quillmarsh.cfg", "new", &reason) ? "replaced" : reason;
+        // A failure leaves nothing either.
+        ::chmod((dir / "other").c_str(), 0555);
+        result += ReplaceFileAtomically(dir / "other/Quillmarsh.cfg", "new", &reason) ? "; replaced" : "; " + reason;
+        return result;
+    });
+    if (!saved) GTEST_SKIP() << "cannot refuse unnamed files here";
+    EXPECT_EQ(*saved, "replaced; Cannot create a file in " + (dir / "other") + ": Permission denied");
+    EXPECT_EQ(test::ReadFile(dir / "Quillmarsh.cfg"), "new");
+    EXPECT_EQ(ModeOf(dir / "Quillmarsh.cfg"), 0640u);
+    EXPECT_EQ(NamesIn(dir.Path()), (std::vector<std::string>{".", "..", "other", "Quillmarsh.cfg"}));
+    EXPECT_EQ(test::ReadFile(dir / "other/Quillmarsh.cfg"), "old");
+    EXPECT_EQ(NamesIn(dir / "other"), (std::vector<std::string>{".", "..", "Quillmarsh.cfg"}));
+}
+
+// Without /proc, an unnamed temporary is named through its descriptor where
+// the kernel allows it, or a named one serves: the save works the same.
+TEST(ReplaceFileAtomicallyTest, WithoutProcTheSaveWorksTheSame) {
+    if (::geteuid() != 0) GTEST_SKIP() << "hiding /proc needs the superuser";
+    TempDir dir;
+    WriteFile(dir / "Quillmarsh.cfg", "old");
+    ASSERT_EQ(::chmod((dir / "Quillmarsh.cfg").c_str(), 0640), 0);
+    WriteFile(dir / (".Quillmarsh.cfg.tmp-" + std::to_string(EndedProcess()) + "-0"), "left by a killed save");
+    if (!test::GiveToUnprivilegedUser(dir.Path())) GTEST_SKIP() << "no unprivileged user";
+    const auto hideProc = [] {
+        return ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+               ::umount2("/proc", MNT_DETACH) == 0;
+    };
+    const auto saved = test::RunUnprivileged(
+        [&] {
+            std::string reason;
+            if (::access("/proc/self/fd", F_OK) == 0) return std::string("/proc is still there");
+            return ReplaceFileAtomically(dir / "Quillmarsh.cfg", "new", &reason) ? std::string("replaced") : reason;
+        },
+        hideProc);
+    if (!saved) GTEST_SKIP() << "cannot hide /proc here";
+    EXPECT_EQ(*saved, "replaced");
+    EXPECT_EQ(test::ReadFile(dir / "Quillmarsh.cfg"), "new");
+    EXPECT_EQ(ModeOf(dir / "Quillmarsh.cfg"), 0640u);
+    EXPECT_EQ(NamesIn(dir.Path()), (std::vector<std::string>{".", "..", "Quillmarsh.cfg"}));
 }
 
 // Saves killed at random moments: the file is always one whole version, and

@@ -36,6 +36,9 @@ bool WriteAllTo(int fd, const std::string& text) {
     return true;
 }
 
+// Exit codes of the child.
+constexpr int kDone = 0, kNotPrepared = 5;
+
 }  // namespace
 
 bool GiveToUnprivilegedUser(const std::string& path) {
@@ -51,7 +54,8 @@ bool GiveToUnprivilegedUser(const std::string& path) {
     return true;
 }
 
-std::optional<std::string> RunUnprivileged(const std::function<std::string()>& body) {
+std::optional<std::string> RunUnprivileged(const std::function<std::string()>& body,
+                                           const std::function<bool()>& prepare) {
     const std::optional<Ids> ids = UnprivilegedIds();
     if (!ids) return std::nullopt;
     int channel[2];
@@ -68,13 +72,14 @@ std::optional<std::string> RunUnprivileged(const std::function<std::string()>& b
     }
     if (child == 0) {
         ::close(channel[0]);
+        if (prepare && !prepare()) ::_exit(kNotPrepared);
         // The groups first, while the process may still change them.
         if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setresgid(ids->gid, ids->gid, ids->gid) != 0 ||
                                  ::setresuid(ids->uid, ids->uid, ids->uid) != 0))
             ::_exit(2);
         if (::geteuid() == 0) ::_exit(3);
         const bool sent = WriteAllTo(channel[1], body());
-        ::_exit(sent ? 0 : 4);
+        ::_exit(sent ? kDone : 4);
     }
     ::close(channel[1]);
     std::string output;
@@ -89,7 +94,8 @@ std::optional<std::string> RunUnprivileged(const std::function<std::string()>& b
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    if (WIFEXITED(status) && WEXITSTATUS(status) == kNotPrepared) return std::nullopt;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != kDone) {
         ADD_FAILURE() << "the unprivileged child did not end normally (status " << status << ")";
         return std::nullopt;
     }

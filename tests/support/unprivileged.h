@@ -17,9 +17,13 @@ bool GiveToUnprivilegedUser(const std::string& path);
 // Runs `body` in a child process that runs as the user "nobody" when the
 // tests run as the superuser, and as the tests' own user otherwise, and
 // returns the text `body` returned. The body must report through that text:
-// a failed expectation in the child does not reach the test. nullopt when
-// there is no unprivileged user to run as (the test should skip) or the child
-// did not end normally (the test has then failed).
-std::optional<std::string> RunUnprivileged(const std::function<std::string()>& body);
+// a failed expectation in the child does not reach the test. `prepare`, if
+// given, runs in the child before it gives up its privileges.
+//
+// nullopt when there is no unprivileged user to run as or `prepare` returned
+// false (the test should skip), or when the child did not end normally (the
+// test has then failed).
+std::optional<std::string> RunUnprivileged(const std::function<std::string()>& body,
+                                           const std::function<bool()>& prepare = {});
 
 }  // namespace qm::test

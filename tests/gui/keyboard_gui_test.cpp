@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/dialog.h>
+#include <wx/process.h>
 #include <wx/stopwatch.h>
 #include <wx/uiaction.h>
 #include <wx/utils.h>
@@ -238,6 +239,32 @@ TEST_F(KeyboardGui, AClickOnALineAndAnArrowKeySelectAndNotifyTheFocusAloneDoesNo
         EXPECT_EQ(dialog_.EntryList().GetCurSel(), 2);
         EXPECT_TRUE(boxes_.Boxes().empty());
 
+        // A click on a line while another window has the keyboard: the click
+        // brings the window and the list the focus and selects its line.
+        {
+            // Another program's window in the screen's corner, clicked.
+            const long other = wxExecute("xmessage -geometry 240x80+0+0 another program", wxEXEC_ASYNC);
+            ASSERT_GT(other, 0) << "xmessage (x11-utils) did not start";
+            const wxStopWatch watch;
+            while (window.IsActive() && watch.Time() < 5000) {
+                Settle(200);
+                input_.MouseMove(wxPoint(200, 40));
+                Settle(20);
+                input_.MouseClick();
+            }
+            const bool otherHasKeyboard = !window.IsActive();
+            if (!otherHasKeyboard) wxKill(other, wxSIGKILL);
+            ASSERT_TRUE(otherHasKeyboard) << "the other window never got the keyboard";
+            Click(list, LineCentre(window, 0));
+            SettleUntil([&] { return dialog_.EntryList().GetCurSel() == 0; });
+            EXPECT_EQ(wxtest::ShownSelection(window, IDC_ENTRY_LIST), 0);
+            EXPECT_EQ(dialog_.EntryList().GetCurSel(), 0);
+            EXPECT_EQ(dialog_.DisplayNameBox().Text(), "alpha tug");
+            EXPECT_EQ(wxtest::FocusedControlId(window), IDC_ENTRY_LIST);
+            wxKill(other, wxSIGKILL);
+            ASSERT_TRUE(WaitActive(window));
+        }
+
         // Enter in the list is the dialog's default command (the exit
         // question); the list keeps its line.
         boxes_.Answer(IDNO);
@@ -245,7 +272,7 @@ TEST_F(KeyboardGui, AClickOnALineAndAnArrowKeySelectAndNotifyTheFocusAloneDoesNo
         SettleUntil([&] { return !boxes_.Boxes().empty(); });
         EXPECT_EQ(boxes_.Boxes().size(), 1u) << "Enter in the list never reached the dialog";
         EXPECT_FALSE(dialog_.HasEnded());
-        EXPECT_EQ(dialog_.EntryList().GetCurSel(), 2);
+        EXPECT_EQ(dialog_.EntryList().GetCurSel(), 0);
         Leave(window);
     });
     dialog_.DoModal();

@@ -13,6 +13,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
+#include <wx/utils.h>
 
 #include "platform/wx/wx_codec.h"
 #include "platform/wx/wx_host.h"
@@ -73,11 +74,14 @@ VirtualListBox::VirtualListBox(wxWindow* parent, wxWindowID id, const wxPoint& p
     // instead of scrolling sideways.
     AppendTextColumn(wxString(), 0, wxDATAVIEW_CELL_INERT, GetClientSize().x);
     Bind(wxEVT_DATAVIEW_SELECTION_CHANGED, &VirtualListBox::OnSelectionChanged, this);
-    // The toolkit selects the first row of a list that gets the focus with
-    // nothing selected, in the same turn of the event loop as the focus.
+    // The toolkit selects the first row of a list without a current row
+    // (the keyboard's row) as the list gets the focus, in the same turn of
+    // the event loop as the focus.
     Bind(wxEVT_SET_FOCUS, [this](wxFocusEvent& event) {
-        focusArriving_ = true;
-        CallAfter([this] { focusArriving_ = false; });
+        if (!GetCurrentItem().IsOk()) {
+            focusArriving_ = true;
+            CallAfter([this] { focusArriving_ = false; });
+        }
         event.Skip();
     });
 }
@@ -134,7 +138,8 @@ void VirtualListBox::SelectRow(int row) {
 void VirtualListBox::OnSelectionChanged(wxDataViewEvent& /*event*/) {
     if (mirroring_) return;
     const int row = SelectedRow();
-    if (row < 0 || focusArriving_) {
+    // A click that brings the focus along is the person's.
+    if (row < 0 || (focusArriving_ && !wxGetMouseState().LeftIsDown())) {
         SelectRow(selection_);
         return;
     }

@@ -20,16 +20,6 @@ constexpr std::string_view kTitleField = ".title";
 constexpr std::string_view kThumbnailField = ".thumbnail";
 constexpr std::string_view kDisplayNameField = ".displayName";
 
-// The number of consecutive entries from 0 whose key with `field` is present.
-int CountRun(const std::string& path, std::string_view category, std::string_view field) {
-    int count = 0;
-    ForEachProfileRow(category, kEntryPrefix, {&field, 1}, kShortTextSize, path, [&count](int, ProfileRow) {
-        ++count;
-        return true;
-    });
-    return count;
-}
-
 }  // namespace
 
 std::string TitleKey(int n) { return NumberedKey(kEntryPrefix, n, kTitleField); }
@@ -64,7 +54,12 @@ int FindEntryByDisplayName(const std::string& path, std::string_view category,
 }
 
 int CountCategoryEntries(const std::string& path, std::string_view category) {
-    return CountRun(path, category, kTitleField);
+    int count = 0;
+    ForEachProfileRow(category, kEntryPrefix, {&kTitleField, 1}, kShortTextSize, path, [&count](int, ProfileRow) {
+        ++count;
+        return true;
+    });
+    return count;
 }
 
 bool CategoryExists(const std::string& path, std::string_view name) {

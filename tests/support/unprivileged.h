@@ -1,4 +1,4 @@
-// Running a piece of a test as an unprivileged user, so that permissions are
+// Running some of a test as an unprivileged user, so that permissions are
 // checked even when the tests run as the superuser (as they do in CI), who
 // reads and writes whatever the permission bits say.
 #pragma once

@@ -37,7 +37,6 @@ std::string TitleKey(int n);
 std::string ThumbnailKey(int n);
 std::string DisplayNameKey(int n);
 
-
 // One listed entry of a category.
 struct CategoryEntry {
     std::string displayName;

@@ -11,9 +11,8 @@ namespace qm {
 
 namespace {
 
-// The display name of "<< Add" and "< Add in New..." is read with
-// kShortTextSize (text.h).
-// "Update" keeps up to 253 characters of the display name.
+// "<< Add" and "< Add in New..." keep kShortTextSize - 1 characters of the
+// display name, "Update" up to 253.
 constexpr int kUpdateDisplayNameCount = static_cast<int>(kUpdateReadSize);
 
 constexpr MessageMapEntry kEntries[] = {

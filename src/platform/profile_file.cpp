@@ -92,6 +92,36 @@ Decoded DecodeOne(Encoding encoding, const unsigned char* s, std::size_t n) noex
     return {static_cast<char>(s[0]), 1};
 }
 
+// One line of `data` (n bytes, an even number for UTF-16) from `start`: where
+// its content ends, how it is ended, and where the next line starts.
+struct LineSpan {
+    std::size_t end;
+    LineEnd lineEnd;
+    std::size_t next;
+};
+
+LineSpan SplitLine(const char* data, std::size_t n, std::size_t start, Encoding encoding) noexcept {
+    std::size_t p = start;
+    if (encoding != Encoding::Utf16LE && encoding != Encoding::Utf16BE) {
+        while (p < n && data[p] != '\n' && data[p] != '\r') ++p;
+        if (p == n) return {p, LineEnd::None, n};
+        if (data[p] == '\n') return {p, LineEnd::LF, p + 1};
+        if (p + 1 < n && data[p + 1] == '\n') return {p, LineEnd::CRLF, p + 2};
+        return {p, LineEnd::CR, p + 1};
+    }
+    const auto* u = reinterpret_cast<const unsigned char*>(data);
+    const bool be = encoding == Encoding::Utf16BE;
+    while (p < n) {
+        const char16_t c = Unit16(u + p, be);
+        if (c == u'\n' || c == u'\r') break;
+        p += 2;
+    }
+    if (p == n) return {p, LineEnd::None, n};
+    if (Unit16(u + p, be) == u'\n') return {p, LineEnd::LF, p + 2};
+    if (p + 3 < n && Unit16(u + p + 2, be) == u'\n') return {p, LineEnd::CRLF, p + 4};
+    return {p, LineEnd::CR, p + 2};
+}
+
 std::uint64_t FoldWord(std::uint64_t x) noexcept {
     constexpr std::uint64_t high = 0x8080808080808080ull;
     const std::uint64_t low7 = x & ~high;
@@ -229,6 +259,15 @@ struct LineParse {
     std::uint32_t valueOff = 0, valueLen = 0;
 };
 
+// Where the name of a header ends in `line`, a line's text trimmed of
+// blanks: at its last ']' (what follows it is ignored). npos when the line is
+// no header.
+std::size_t HeaderClose(std::string_view line) noexcept {
+    if (line.empty() || line.front() != '[') return std::string_view::npos;
+    const std::size_t close = line.rfind(']');
+    return close == 0 ? std::string_view::npos : close;
+}
+
 // Classifies one line's text (without its line end, NUL bytes included).
 LineParse ParseLine(std::string_view text) noexcept {
     LineParse parse;
@@ -240,16 +279,12 @@ LineParse ParseLine(std::string_view text) noexcept {
         parse.kind = LineKind::Comment;
         return parse;
     }
-    if (line.front() == '[') {
-        // The last ']' closes the name; what follows it is ignored.
-        const std::size_t close = line.rfind(']');
-        if (close != std::string_view::npos && close > 0) {
-            const std::string_view name = TrimBlanks(CutAtNul(line.substr(1, close - 1)));
-            parse.kind = LineKind::Header;
-            parse.nameOff = offset(name);
-            parse.nameLen = size(name);
-            return parse;
-        }
+    if (const std::size_t close = HeaderClose(line); close != std::string_view::npos) {
+        const std::string_view name = TrimBlanks(CutAtNul(line.substr(1, close - 1)));
+        parse.kind = LineKind::Header;
+        parse.nameOff = offset(name);
+        parse.nameLen = size(name);
+        return parse;
     }
     parse.kind = LineKind::Key;
     const std::size_t eq = line.find('=');
@@ -434,58 +469,36 @@ ProfileFile::ProfileFile(std::string bytes) : bytes_(std::move(bytes)) {
     Load(body);
 }
 
+std::vector<std::uint32_t> ProfileFile::CountSectionLines(std::string_view body) const {
+    std::vector<std::uint32_t> counts(1, 0);
+    if (encoding_ == Encoding::Utf16LE || encoding_ == Encoding::Utf16BE) return counts;
+    for (std::size_t p = 0; p < body.size();) {
+        const LineSpan span = SplitLine(body.data(), body.size(), p, encoding_);
+        if (HeaderClose(TrimBlanks(body.substr(p, span.end - p))) != std::string_view::npos)
+            counts.push_back(0);
+        else
+            ++counts.back();
+        p = span.next;
+    }
+    return counts;
+}
+
 void ProfileFile::Load(std::string_view body) {
-    sections_.emplace_back();  // the lines before the first header
+    const std::vector<std::uint32_t> counts = CountSectionLines(body);
+    sections_.reserve(counts.size());
+    sections_.emplace_back().body.reserve(counts[0]);  // the lines before the first header
     const char* const data = body.data();
     const std::size_t n = body.size();
-    const bool wide = encoding_ == Encoding::Utf16LE || encoding_ == Encoding::Utf16BE;
     if (encoding_ != Encoding::Bytes) decoded_.reserve(n);  // never longer than the bytes
     bool first = true;
 
     std::size_t p = 0;
     while (p < n) {
         const std::size_t start = p;
-        LineEnd end = LineEnd::None;
-        std::size_t next = n;
-        if (!wide) {
-            while (p < n) {
-                const char c = data[p];
-                if (c == '\n' || c == '\r') break;
-                ++p;
-            }
-            if (p < n) {
-                if (data[p] == '\n') {
-                    end = LineEnd::LF;
-                    next = p + 1;
-                } else if (p + 1 < n && data[p + 1] == '\n') {
-                    end = LineEnd::CRLF;
-                    next = p + 2;
-                } else {
-                    end = LineEnd::CR;
-                    next = p + 1;
-                }
-            }
-        } else {
-            const auto* u = reinterpret_cast<const unsigned char*>(data);
-            const bool be = encoding_ == Encoding::Utf16BE;
-            while (p < n) {  // n is even
-                const char16_t c = Unit16(u + p, be);
-                if (c == u'\n' || c == u'\r') break;
-                p += 2;
-            }
-            if (p < n) {
-                if (Unit16(u + p, be) == u'\n') {
-                    end = LineEnd::LF;
-                    next = p + 2;
-                } else if (p + 3 < n && Unit16(u + p + 2, be) == u'\n') {
-                    end = LineEnd::CRLF;
-                    next = p + 4;
-                } else {
-                    end = LineEnd::CR;
-                    next = p + 2;
-                }
-            }
-        }
+        const LineSpan span = SplitLine(data, n, start, encoding_);
+        p = span.end;
+        const LineEnd end = span.lineEnd;
+        const std::size_t next = span.next;
 
         Line line;
         line.raw = data + start;
@@ -514,6 +527,7 @@ void ProfileFile::Load(std::string_view body) {
             Section& section = sections_.emplace_back();
             section.hasHeader = true;
             section.header = line;
+            if (sections_.size() <= counts.size()) section.body.reserve(counts[sections_.size() - 1]);
         } else {
             sections_.back().body.push_back(line);
         }

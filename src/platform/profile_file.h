@@ -145,6 +145,14 @@ private:
     };
 
     void Load(std::string_view body);
+    // The number of lines in each section of `body` before it is parsed ([0]:
+    // the lines before the first header), so that Load allocates each
+    // section's lines once, at their number: at 100,000 entries, growing the
+    // lists by doubling took a quarter to a half of the parse. In UTF-8 the
+    // blanks, '[' and ']' are the bytes they stand for, so a byte file and a
+    // UTF-8 file are counted as they parse; a UTF-16 file is not counted
+    // (only [0], 0) and its lists grow as they are read.
+    std::vector<std::uint32_t> CountSectionLines(std::string_view body) const;
     void IndexSection(Section& section);
     Section* FindSection(std::string_view name);
     const Section* FindSection(std::string_view name) const;

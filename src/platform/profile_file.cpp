@@ -527,7 +527,9 @@ void ProfileFile::Load(std::string_view body) {
             Section& section = sections_.emplace_back();
             section.hasHeader = true;
             section.header = line;
-            if (sections_.size() <= counts.size()) section.body.reserve(counts[sections_.size() - 1]);
+            // With room for the keys of one new entry (three), so that adding
+            // one does not copy the whole section.
+            if (sections_.size() <= counts.size()) section.body.reserve(counts[sections_.size() - 1] + 3);
         } else {
             sections_.back().body.push_back(line);
         }

@@ -106,6 +106,15 @@ private:
     std::vector<std::optional<std::string_view>> cells_;
 };
 
+// A stored value as a read of `size` bytes gives it: nullopt for a missing
+// key and for one that reads as UndefinedMarker, as ReadProfileValue has it.
+std::optional<std::string_view> AsRead(std::optional<std::string_view> stored, std::size_t size) {
+    if (!stored) return std::nullopt;
+    const std::string_view value = profile::ValueAsRead(*stored, size);
+    if (value == UndefinedMarker) return std::nullopt;
+    return value;
+}
+
 // An action reports each file once, with the first reason it met.
 void AddFailure(std::vector<SaveFailure>& failures, SaveFailure failure) {
     for (const SaveFailure& known : failures)
@@ -211,11 +220,7 @@ public:
         const NumberedKeys keys(*file.content, profile::CleanName(section, scratchSection_), prefix, suffixes);
         std::vector<std::optional<std::string_view>> row(suffixes.size());
         for (int n = 0;; ++n) {
-            for (std::size_t f = 0; f < suffixes.size(); ++f) {
-                row[f] = keys.At(n, f);
-                if (row[f]) row[f] = profile::ValueAsRead(*row[f], size);
-                if (row[f] == UndefinedMarker) row[f].reset();
-            }
+            for (std::size_t f = 0; f < suffixes.size(); ++f) row[f] = AsRead(keys.At(n, f), size);
             if (row.empty() || !row[0] || !visit(n, row)) return;
         }
     }
@@ -242,9 +247,7 @@ public:
         for (int n = removed + 1; n < end; ++n) {
             for (std::size_t f = 0; f < suffixes.size(); ++f) {
                 // Read whole, as ReadProfileValue with no limit reads it.
-                std::optional<std::string_view> value = keys.At(n, f);
-                if (value) value = profile::ValueAsRead(*value, std::string_view::npos);
-                if (value == UndefinedMarker) value.reset();
+                const std::optional<std::string_view> value = AsRead(keys.At(n, f), std::string_view::npos);
                 if (value)
                     changed |= content.SetValue(s, keyOf(n - 1, f), profile::CleanValue(*value, scratchValue_));
                 else

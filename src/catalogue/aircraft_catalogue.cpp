@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 #include <optional>
 
 #include "platform/fs.h"
@@ -13,7 +12,18 @@ namespace qm {
 
 namespace {
 
-namespace fs = std::filesystem;
+// `folder` and one more name, one separator between them, as a path join
+// gives it: none after an empty folder or one that ends in a separator.
+// Entry names and "aircraft.cfg" hold no separator, so nothing more of a join
+// applies.
+std::string Join(std::string_view folder, std::string_view name) {
+    std::string path;
+    path.reserve(folder.size() + 1 + name.size());
+    path.append(folder);
+    if (!path.empty() && path.back() != '/') path.push_back('/');
+    path.append(name);
+    return path;
+}
 
 constexpr std::string_view kConfigName = "aircraft.cfg";
 constexpr std::string_view kThumbnailName = "thumbnail.bmp";
@@ -23,18 +33,18 @@ constexpr std::string_view kThumbnailName = "thumbnail.bmp";
 // the case of its names. Empty when it does not open, or when its path does
 // not fit the record (a cut path would name another file; finding names in
 // another case keeps the length).
-std::string FindThumbnail(const fs::path& entryFolder, std::string_view texture) {
+std::string FindThumbnail(std::string_view entryFolder, std::string_view texture, const ReadableFiles& files) {
     std::string textureFolder = "texture";
     if (!texture.empty()) textureFolder.append(".").append(texture);
     // The folder name starts with "texture", never with a separator, so the
-    // join is the entry folder, one separator and the two names.
-    std::string path = (entryFolder / textureFolder / kThumbnailName).string();
+    // path is two joins.
+    std::string path = Join(Join(entryFolder, textureFolder), kThumbnailName);
     if (path.size() > AircraftCatalogue::kMaxPathSize) return {};
     // The spelling of the file is nearly always the one opened; only when it
     // does not open are the names looked for in another case.
-    if (FileOpensForReading(path)) return path;
+    if (files.Opens(path)) return path;
     std::string found = ResolvePathNoCase(path);
-    if (found == path || !FileOpensForReading(found)) return {};
+    if (found == path || !files.Opens(found)) return {};
     return found;
 }
 
@@ -42,11 +52,17 @@ void AddManufacturer(std::string_view manufacturer, CComboBox& manufacturers) {
     if (manufacturers.FindStringExact(0, manufacturer) == -1) manufacturers.AddString(manufacturer);
 }
 
-// Appends the records of the aircraft.cfg at `cfgPath`, which lies in
-// `entryFolder` ("<aircraft folder>/<entry name>"; thumbnails are looked for
-// below it).
-void ReadRecords(const std::string& cfgPath, const fs::path& entryFolder, AircraftCatalogue& catalogue,
-                 CComboBox& manufacturers) {
+// Appends the records of the aircraft.cfg of the entry `entryName` of
+// `aircraftFolder`; thumbnails are looked for below the entry's folder.
+void ReadRecords(const std::string& aircraftFolder, std::string_view entryName, const ReadableFiles& files,
+                 AircraftCatalogue& catalogue, CComboBox& manufacturers) {
+    // An entry name is one component of a directory listing ("." and ".."
+    // included).
+    const std::string entryFolder = Join(aircraftFolder, entryName);
+    const std::string cfgPath = Join(entryFolder, kConfigName);
+    // The store finds the file whatever the case of its name, and reads a
+    // missing one (or a folder of that name) as a file without sections, so
+    // an entry without an aircraft.cfg yields nothing without a test of its own.
     for (int n = 0;; ++n) {
         const std::string section = NumberedKey("fltsim.", n, "");
         // Every key is read with kShortTextSize: at most 98 characters of a
@@ -70,7 +86,7 @@ void ReadRecords(const std::string& cfgPath, const fs::path& entryFolder, Aircra
 
         std::string thumbnail;
         if (std::optional<std::string> texture = read("texture"))
-            thumbnail = FindThumbnail(entryFolder, *texture);
+            thumbnail = FindThumbnail(entryFolder, *texture, files);
 
         catalogue.Append(*title, *manufacturer, *model, *variation, thumbnail);
     }
@@ -139,13 +155,7 @@ std::string AircraftFolderOf(std::string_view simulatorRoot) {
 
 void ReadAircraftCfg(const std::string& aircraftFolder, std::string_view entryName, AircraftCatalogue& catalogue,
                      CComboBox& manufacturers) {
-    // An entry name is one component of a directory listing ("." and ".."
-    // included), so the join is the folder, one separator and the name.
-    const fs::path entryFolder = fs::path(aircraftFolder) / entryName;
-    // The store finds the file whatever the case of its name, and reads a
-    // missing one (or a folder of that name) as a file without sections, so
-    // an entry without an aircraft.cfg yields nothing without a test of its own.
-    ReadRecords((entryFolder / kConfigName).string(), entryFolder, catalogue, manufacturers);
+    ReadRecords(aircraftFolder, entryName, ReadableFiles(), catalogue, manufacturers);
 }
 
 void ScanAircraftFolder(const std::string& aircraftFolder, AircraftCatalogue& catalogue,
@@ -160,11 +170,12 @@ void ScanAircraftFolder(const std::string& aircraftFolder, AircraftCatalogue& ca
 
     // One action for the whole scan: the store parses each aircraft.cfg once.
     ProfileAction action;
+    const ReadableFiles files;
     for (const DirEntry& entry : *entries) {
         if (!entry.isDirectory) continue;
         // "." reads the aircraft folder's own aircraft.cfg, ".." the one in the
         // simulator root; both stand as the entry name in the paths built.
-        ReadAircraftCfg(folder, entry.name, catalogue, manufacturers);
+        ReadRecords(folder, entry.name, files, catalogue, manufacturers);
     }
 }
 

@@ -94,23 +94,34 @@ std::error_code FollowLinks(const std::string& path, std::string* target) {
     return std::make_error_code(std::errc::too_many_symbolic_link_levels);
 }
 
-// Opens the regular file at `path` (links followed) for reading; -1 for
-// anything else, with `reason` saying why. Raw calls: the open is
-// non-blocking, so that a named pipe does not wait for a writer, and does not
-// make a terminal this process's own; then the open descriptor's own type
-// decides, so nothing can be swapped in between.
-int OpenRegularFile(const std::string& path, struct stat* info, std::string* reason) {
-    const auto refuse = [&](std::string why) {
-        if (reason) *reason = std::move(why);
-        return -1;
-    };
+// Opens `path` (links followed) for reading and reads the open descriptor's
+// status, or -1 with errno set. Raw calls: the open is non-blocking, so that a
+// named pipe does not wait for a writer, and does not make a terminal this
+// process's own; the callers go by the descriptor's own type, so nothing can
+// be swapped in between.
+int OpenForReading(const std::string& path, struct stat* info) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return refuse(ErrorText(errno));
-    if (::fstat(fd, info) != 0 || !S_ISREG(info->st_mode)) {
+    if (fd < 0) return -1;
+    if (::fstat(fd, info) != 0) {
+        const int error = errno;
         ::close(fd);
-        return refuse("it is not a regular file");
+        errno = error;
+        return -1;
     }
     return fd;
+}
+
+FileStamp StampOf(const struct stat& info) {
+    const auto ns = [](const timespec& time) {
+        return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + static_cast<std::int64_t>(time.tv_nsec);
+    };
+    FileStamp stamp;
+    stamp.device = static_cast<std::uint64_t>(info.st_dev);
+    stamp.inode = static_cast<std::uint64_t>(info.st_ino);
+    stamp.size = static_cast<std::int64_t>(info.st_size);
+    stamp.mtimeNs = ns(info.st_mtim);
+    stamp.ctimeNs = ns(info.st_ctim);
+    return stamp;
 }
 
 bool WriteAll(int fd, std::string_view bytes) {
@@ -296,13 +307,29 @@ std::string ResolvePathNoCase(const std::string& path) {
     return resolved;
 }
 
-bool FileOpensForReading(const std::string& path) {
+ReadableFiles::ReadableFiles() : user_(::geteuid()), group_(::getegid()) {}
+
+bool ReadableFiles::Opens(const std::string& path) const {
+    // The common answer comes from one status call, without an open and a
+    // close: a regular file that the permission bits let this process read.
+    // Whenever the bits alone cannot say yes (only another class's bits grant
+    // it, supplementary groups, the superuser's override), a real open
+    // answers. Only an access-control list or a security module that denies
+    // what the bits grant goes unseen.
     struct stat info {};
-    const int fd = OpenRegularFile(path, &info, nullptr);
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    const mode_t mode = info.st_mode;
+    const bool readable = info.st_uid == user_ ? (mode & S_IRUSR) != 0
+                                               : ((mode & S_IRGRP) && (mode & S_IROTH)) ||
+                                                     (info.st_gid == group_ && (mode & S_IRGRP));
+    if (readable) return true;
+    const int fd = OpenForReading(path, &info);
     if (fd < 0) return false;
     ::close(fd);
-    return true;
+    return S_ISREG(info.st_mode);
 }
+
+bool FileOpensForReading(const std::string& path) { return ReadableFiles().Opens(path); }
 
 std::string GetCurrentDirectoryA() {
     std::string buffer(256, '\0');
@@ -319,27 +346,28 @@ std::string GetCurrentDirectoryA() {
 std::optional<FileStamp> StampFile(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) return std::nullopt;
-    const auto ns = [](const timespec& time) {
-        return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + static_cast<std::int64_t>(time.tv_nsec);
-    };
-    FileStamp stamp;
-    stamp.device = static_cast<std::uint64_t>(info.st_dev);
-    stamp.inode = static_cast<std::uint64_t>(info.st_ino);
-    stamp.size = static_cast<std::int64_t>(info.st_size);
-    stamp.mtimeNs = ns(info.st_mtim);
-    stamp.ctimeNs = ns(info.st_ctim);
-    return stamp;
+    return StampOf(info);
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path, std::string* reason, std::int64_t maxBytes) {
+FileContents ReadFileWithStamp(const std::string& path, std::int64_t maxBytes) {
+    FileContents read;
     struct stat info {};
-    const int fd = OpenRegularFile(path, &info, reason);
-    if (fd < 0) return std::nullopt;
-    const auto giveUp = [&](std::string why) -> std::optional<std::string> {
+    const int fd = OpenForReading(path, &info);
+    if (fd < 0) {
+        const int error = errno;
+        read.reason = ErrorText(error);
+        // Nothing at the path as far as the open could see; anything else
+        // is a file that is there and does not read.
+        if (error != ENOENT && error != ENOTDIR) read.stamp = StampFile(path);
+        return read;
+    }
+    read.stamp = StampOf(info);
+    const auto giveUp = [&](std::string why) {
         ::close(fd);
-        if (reason) *reason = std::move(why);
-        return std::nullopt;
+        read.reason = std::move(why);
+        return std::move(read);
     };
+    if (!S_ISREG(info.st_mode)) return giveUp("it is not a regular file");
     const auto limit = static_cast<std::size_t>(std::max<std::int64_t>(maxBytes, 0));
     const auto tooLarge = [&] { return giveUp("it is larger than " + std::to_string(limit) + " bytes"); };
     if (static_cast<std::uint64_t>(info.st_size) > limit) return tooLarge();
@@ -362,7 +390,14 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string* r
     }
     ::close(fd);
     bytes.resize(used);
-    return bytes;
+    read.bytes = std::move(bytes);
+    return read;
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path, std::string* reason, std::int64_t maxBytes) {
+    FileContents read = ReadFileWithStamp(path, maxBytes);
+    if (!read.bytes && reason) *reason = std::move(read.reason);
+    return std::move(read.bytes);
 }
 
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes, std::string* reason) {

@@ -35,6 +35,19 @@ std::string ResolvePathNoCase(const std::string& path);
 // does not make it wait for a writer.
 bool FileOpensForReading(const std::string& path);
 
+// FileOpensForReading for many files in a row (a folder scan asks it of every
+// thumbnail), with the process's user and group read once, when made: one
+// status call a file where the permission bits tell, an open where they don't.
+class ReadableFiles {
+public:
+    ReadableFiles();
+    bool Opens(const std::string& path) const;
+
+private:
+    unsigned user_;
+    unsigned group_;
+};
+
 // The process's current directory, whole; empty when it cannot be read.
 std::string GetCurrentDirectoryA();
 
@@ -54,16 +67,30 @@ struct FileStamp {
 // The stamp of the file at `path`, or nullopt when there is none.
 std::optional<FileStamp> StampFile(const std::string& path);
 
-// The largest file ReadWholeFile reads unless told otherwise. Real aircraft.cfg
+// The largest file ReadFileWithStamp reads unless told otherwise. Real aircraft.cfg
 // files are under 100 KB and a category file of 100,000 entries is about 20 MB;
 // 64 MiB leaves three times that, while a link to /dev/zero or a huge file in
 // the aircraft folder cannot take the memory of the machine.
 inline constexpr std::int64_t LargestFileRead = std::int64_t{64} << 20;
 
-// The bytes of the regular file at `path` (links followed), at most `maxBytes`
-// of them. nullopt, with `reason` saying why, when there is no such file, it
-// does not open, it is anything but a regular file (folder, device, pipe,
-// socket) or it is larger.
+// What one read of a file found.
+struct FileContents {
+    // The bytes of the regular file (links followed); nullopt when it was not
+    // read, with `reason` saying why.
+    std::optional<std::string> bytes;
+    // The stamp of the version read, taken from the open file itself, so it
+    // names exactly the bytes read; for a file that is there but was not read,
+    // its stamp at the path. nullopt when there is no file at the path.
+    std::optional<FileStamp> stamp;
+    std::string reason;
+};
+
+// Reads the regular file at `path` (links followed), at most `maxBytes` of
+// it. Not read: no such file, it does not open, it is anything but a regular
+// file (folder, device, pipe, socket), or it is larger.
+FileContents ReadFileWithStamp(const std::string& path, std::int64_t maxBytes = LargestFileRead);
+
+// The bytes ReadFileWithStamp reads, nullopt with `reason` saying why not.
 std::optional<std::string> ReadWholeFile(const std::string& path, std::string* reason = nullptr,
                                          std::int64_t maxBytes = LargestFileRead);
 

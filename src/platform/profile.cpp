@@ -284,36 +284,69 @@ private:
             last_->lastUse = useCounter_;
             return *last_;
         }
-        if (resolved_.size() >= ResolvedPathsKept) resolved_.clear();
-        Resolved& r = resolved_[given];
-        if (r.action != action_ || r.path.empty()) {
-            r.path = SingleSeparators(ResolvePathNoCase(given));
-            r.action = action_;
-        }
-        CachedFile* file = nullptr;
-        if (const auto it = files_.find(r.path); it != files_.end()) {
-            file = it->second.get();
-            if (!file->dirty && file->checkedIn != action_) {
-                const std::optional<FileStamp> now = StampFile(file->path);
-                if (now != file->stamp) Load(*file, now);
-                file->checkedIn = action_;
+        // The spelling given nearly always names the file on disk; the case of
+        // the names is looked at only when nothing is there as spelled.
+        const std::string spelled = SingleSeparators(given);
+        CachedFile* file = FindAsSpelled(spelled);
+        if (!file) {
+            if (resolved_.size() >= ResolvedPathsKept) resolved_.clear();
+            Resolved& r = resolved_[given];
+            if (r.action != action_ || r.path.empty()) {
+                r.path = SingleSeparators(ResolvePathNoCase(spelled));
+                r.action = action_;
             }
-        } else if (CachedFile* created = CreatedInThisAction(r.path)) {
-            file = created;
-        } else {
-            auto owned = std::make_unique<CachedFile>();
-            file = owned.get();
-            file->path = r.path;
-            Load(*file, StampFile(file->path));
-            file->checkedIn = action_;
-            files_.emplace(file->path, std::move(owned));
-            EvictOverflow(file);
+            file = &FindResolved(r.path);
         }
         file->lastUse = useCounter_;
         last_ = file;
         lastAction_ = action_;
         lastGiven_ = given;
         return *file;
+    }
+
+    // The file at `path` when a file is there as spelled, or one is cached
+    // under that name with changes not saved yet; null otherwise.
+    CachedFile* FindAsSpelled(const std::string& path) {
+        if (const auto it = files_.find(path); it != files_.end()) {
+            CachedFile& file = *it->second;
+            if (file.dirty || file.checkedIn == action_) return &file;
+            const std::optional<FileStamp> now = StampFile(path);
+            if (!now) return nullptr;  // gone, or never there: look in another case
+            if (now != file.stamp) Load(file);
+            file.checkedIn = action_;
+            return &file;
+        }
+        auto read = std::make_unique<CachedFile>();
+        read->path = path;
+        Load(*read);
+        if (!read->stamp) return nullptr;
+        return &Keep(std::move(read));
+    }
+
+    // The file at `path`, the path found on disk whatever the case of its
+    // names, read when it is not cached or changed.
+    CachedFile& FindResolved(const std::string& path) {
+        if (const auto it = files_.find(path); it != files_.end()) {
+            CachedFile& file = *it->second;
+            if (!file.dirty && file.checkedIn != action_) {
+                if (StampFile(path) != file.stamp) Load(file);
+                file.checkedIn = action_;
+            }
+            return file;
+        }
+        if (CachedFile* created = CreatedInThisAction(path)) return *created;
+        auto read = std::make_unique<CachedFile>();
+        read->path = path;
+        Load(*read);
+        return Keep(std::move(read));
+    }
+
+    CachedFile& Keep(std::unique_ptr<CachedFile> owned) {
+        CachedFile& file = *owned;
+        file.checkedIn = action_;
+        files_.emplace(file.path, std::move(owned));
+        EvictOverflow(&file);
+        return file;
     }
 
     // A file that this action created in memory under a name that differs
@@ -324,21 +357,21 @@ private:
         return nullptr;
     }
 
-    // Reads the file again. Anything but a regular file of at most
-    // LargestFileRead bytes (a folder, a pipe, a device, a link to one) is
-    // unreadable: it reads as empty and is never written.
-    static void Load(CachedFile& file, const std::optional<FileStamp>& stamp) {
+    // Reads the file again, with the stamp of the version read. Anything but
+    // a regular file of at most LargestFileRead bytes (a folder, a pipe, a
+    // device, a link to one) is unreadable: it reads as empty and is never
+    // written.
+    static void Load(CachedFile& file) {
         file.content.reset();
         file.unreadable.clear();
-        file.stamp = stamp;
-        if (!stamp) return;  // missing
-        std::string reason;
-        std::optional<std::string> bytes = ReadWholeFile(file.path, &reason);
-        if (!bytes) {
-            file.unreadable = reason.empty() ? "it does not open" : std::move(reason);
+        FileContents read = ReadFileWithStamp(file.path);
+        file.stamp = read.stamp;
+        if (!file.stamp) return;  // missing
+        if (!read.bytes) {
+            file.unreadable = read.reason.empty() ? "it does not open" : std::move(read.reason);
             return;
         }
-        file.content = std::make_unique<ProfileFile>(std::move(*bytes));
+        file.content = std::make_unique<ProfileFile>(std::move(*read.bytes));
     }
 
     void MarkDirty(CachedFile& file) {

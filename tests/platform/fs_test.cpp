@@ -288,6 +288,72 @@ TEST(FileOpensForReadingTest, UnreadableFileDoesNotOpen) {
     EXPECT_EQ(*opened, "does not open; Permission denied");
 }
 
+// The quick answer from the permission bits must be the answer an open
+// gives, for every mix of owner, group and bits: run as an unprivileged user,
+// against files of its own and of the superuser's (when the tests run as the
+// superuser, who can give them away).
+TEST(FileOpensForReadingTest, PermissionBitsAnswerAsAnOpenWould) {
+    TempDir dir;
+    const mode_t modes[] = {0000, 0400, 0040, 0004, 0440, 0404, 0044, 0444, 0600, 0644, 0640, 0604, 0200};
+    std::vector<std::string> names;
+    for (const bool byRoot : {false, true}) {
+        for (const mode_t mode : modes) {
+            const std::string name = (byRoot ? "root-" : "own-") + std::to_string(mode);
+            WriteFile(dir / name, "BM");
+            names.push_back(name);
+        }
+    }
+    if (!test::GiveToUnprivilegedUser(dir.Path())) GTEST_SKIP() << "no unprivileged user";
+    for (const std::string& name : names) {
+        if (::geteuid() == 0 && name.starts_with("root-")) {
+            ASSERT_EQ(::chown((dir / name).c_str(), 0, 0), 0);
+        }
+        ASSERT_EQ(::chmod((dir / name).c_str(), static_cast<mode_t>(std::stoi(name.substr(name.find('-') + 1)))),
+                  0);
+    }
+    const auto answers = test::RunUnprivileged([&] {
+        std::string differ;
+        const ReadableFiles files;
+        for (const std::string& name : names) {
+            const int fd = ::open((dir / name).c_str(), O_RDONLY);
+            if (fd >= 0) ::close(fd);
+            if (files.Opens(dir / name) != (fd >= 0)) differ += name + " ";
+            if (FileOpensForReading(dir / name) != (fd >= 0)) differ += name + "(one) ";
+        }
+        return differ;
+    });
+    if (!answers) GTEST_SKIP() << "no unprivileged user";
+    EXPECT_EQ(*answers, "");
+}
+
+// A read's stamp is the one of the version it read, and a file that is there
+// has a stamp even when it does not read; only a missing one has none.
+TEST(ReadFileWithStampTest, StampsWhatIsThere) {
+    TempDir dir;
+    WriteFile(dir / "cfg", "[s]\r\nk=v\r\n");
+    test::MakeDirs(dir / "folder");
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("gone", (dir / "dangling").c_str()), 0);
+
+    const FileContents read = ReadFileWithStamp(dir / "cfg");
+    EXPECT_EQ(read.bytes, "[s]\r\nk=v\r\n");
+    EXPECT_EQ(read.stamp, StampFile(dir / "cfg"));
+    ASSERT_TRUE(read.stamp.has_value());
+    EXPECT_EQ(read.stamp->size, 10);
+
+    const struct {
+        const char* name;
+        bool stamped;
+    } unread[] = {{"folder", true}, {"pipe", true}, {"missing", false}, {"dangling", false}, {"cfg/below", false}};
+    for (const auto& c : unread) {
+        const FileContents r = ReadFileWithStamp(dir / c.name);
+        EXPECT_FALSE(r.bytes.has_value()) << c.name;
+        EXPECT_FALSE(r.reason.empty()) << c.name;
+        EXPECT_EQ(r.stamp.has_value(), c.stamped) << c.name;
+        EXPECT_EQ(r.stamp, StampFile(dir / c.name)) << c.name;
+    }
+}
+
 TEST(ReadWholeFileTest, ReadsEveryByte) {
     TempDir dir;
     std::string bytes = std::string("a\0b\r\n\xFF\x80", 7);

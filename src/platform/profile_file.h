@@ -151,7 +151,9 @@ private:
     // lists by doubling took a quarter to a half of the parse. In UTF-8 the
     // blanks, '[' and ']' are the bytes they stand for, so a byte file and a
     // UTF-8 file are counted as they parse; a UTF-16 file is not counted
-    // (only [0], 0) and its lists grow as they are read.
+    // (only [0], 0) and its lists grow as they are read, as do those of a
+    // file of less than kCountedFileSize bytes.
+    static constexpr std::size_t kCountedFileSize = 64 * 1024;
     std::vector<std::uint32_t> CountSectionLines(std::string_view body) const;
     void IndexSection(Section& section);
     Section* FindSection(std::string_view name);

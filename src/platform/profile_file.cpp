@@ -788,6 +788,11 @@ bool ProfileFile::RemoveSection(std::string_view section) {
     return true;
 }
 
+std::size_t ProfileFile::EndLength(LineEnd end) const noexcept {
+    const std::size_t unit = (encoding_ == Encoding::Utf16LE || encoding_ == Encoding::Utf16BE) ? 2 : 1;
+    return end == LineEnd::None ? 0 : end == LineEnd::CRLF ? 2 * unit : unit;
+}
+
 void ProfileFile::AppendEnd(std::string& out, LineEnd end) const {
     const auto unit = [&](char c) {
         if (encoding_ == Encoding::Utf16LE) {
@@ -816,27 +821,44 @@ void ProfileFile::AppendEnd(std::string& out, LineEnd end) const {
     }
 }
 
+template <class File, class Visit>
+void ProfileFile::ForEachLiveLine(File& file, Visit&& visit) {
+    for (auto& s : file.sections_) {
+        if (s.deleted) continue;
+        if (s.hasHeader) visit(s.header);
+        for (auto& line : s.body)
+            if (!line.deleted) visit(line);
+    }
+}
+
 std::string ProfileFile::Serialize() const {
-    std::string out;
-    out.reserve(bytes_.size() + 64);
-    out.append(bytes_.data(), markLen_);
     // A line ended by a lone CR and an empty line ended by LF would read as
     // one line ended by CR LF once an edit puts them next to each other (they
     // never were on disk), and the empty line would vanish: an LF after the
     // CR keeps both lines.
-    bool afterLoneCr = false;
-    const auto emit = [&](const Line& line) {
-        if (afterLoneCr && line.rawLen == 0 && line.end == LineEnd::LF) AppendEnd(out, LineEnd::LF);
+    const auto forEachLine = [this](auto&& emit) {
+        bool afterLoneCr = false;
+        ForEachLiveLine(*this, [&](const Line& line) {
+            emit(line, afterLoneCr && line.rawLen == 0 && line.end == LineEnd::LF);
+            afterLoneCr = line.end == LineEnd::CR;
+        });
+    };
+    // The length first, so that the text is written into one buffer of its
+    // size: a buffer that grows while a 19 MB file is written (a few new
+    // lines are enough to pass a guess) is copied whole, and its new pages
+    // are all touched again.
+    std::size_t size = markLen_ + oddByte_.size();
+    forEachLine([&](const Line& line, bool extraLf) {
+        size += line.rawLen + EndLength(line.end) + (extraLf ? EndLength(LineEnd::LF) : 0);
+    });
+    std::string out;
+    out.reserve(size);
+    out.append(bytes_.data(), markLen_);
+    forEachLine([&](const Line& line, bool extraLf) {
+        if (extraLf) AppendEnd(out, LineEnd::LF);
         out.append(line.Raw());
         AppendEnd(out, line.end);
-        afterLoneCr = line.end == LineEnd::CR;
-    };
-    for (const Section& s : sections_) {
-        if (s.deleted) continue;
-        if (s.hasHeader) emit(s.header);
-        for (const Line& line : s.body)
-            if (!line.deleted) emit(line);
-    }
+    });
     out.append(oddByte_);
     return out;
 }
@@ -867,19 +889,9 @@ void ProfileFile::AdoptSaved(std::string bytes) {
     std::vector<std::size_t> textAt;
     const bool encoded = encoding_ != Encoding::Bytes;
     std::size_t at = markLen_;
-    const std::size_t unit = (encoding_ == Encoding::Utf16LE || encoding_ == Encoding::Utf16BE) ? 2 : 1;
-    const auto endLength = [unit](LineEnd end) -> std::size_t {
-        return end == LineEnd::None ? 0 : end == LineEnd::CRLF ? 2 * unit : unit;
-    };
+    const std::size_t unit = EndLength(LineEnd::LF);
     // Lines in the order Serialize wrote them.
-    const auto forEachKept = [this](auto&& f) {
-        for (Section& s : sections_) {
-            if (s.deleted) continue;
-            if (s.hasHeader) f(s.header);
-            for (Line& line : s.body)
-                if (!line.deleted) f(line);
-        }
-    };
+    const auto forEachKept = [this](auto&& f) { ForEachLiveLine(*this, f); };
     // New lines take the line end of the saved file's first line, as they
     // would after a parse of it (CRLF when it has none).
     lineEnd_ = LineEnd::CRLF;
@@ -896,7 +908,7 @@ void ProfileFile::AdoptSaved(std::string bytes) {
         }
         previous = &line;
         line.raw = bytes_.data() + at;
-        at += line.rawLen + endLength(line.end);
+        at += line.rawLen + EndLength(line.end);
         if (!encoded) {
             line.text = line.raw;  // a byte file's text is its raw content
         } else {

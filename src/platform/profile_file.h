@@ -164,6 +164,12 @@ private:
     // Gives the last line still in the file a line end when it has none.
     void EndLastLine();
     void AppendEnd(std::string& out, LineEnd end) const;
+    // Visits the lines still in `file` (a ProfileFile, const or not) in file
+    // order, headers included: the lines Serialize writes.
+    template <class File, class Visit>
+    static void ForEachLiveLine(File& file, Visit&& visit);
+    // The bytes a line end takes in the file's encoding.
+    std::size_t EndLength(LineEnd end) const noexcept;
     std::string Encode(std::string_view text) const;
     // The byte length of the first `chars` decoded characters of `raw`.
     std::size_t RawLength(std::string_view raw, std::size_t chars) const;

@@ -159,10 +159,8 @@ bool SameNameNoCase(std::string_view a, std::string_view b) noexcept {
     return x == y || FoldWord(x) == FoldWord(y);
 }
 
-std::string KeyLineText(std::string_view key, std::string_view storedValue) {
-    std::string text;
-    text.reserve(key.size() + 1 + storedValue.size());
-    text.append(key).append("=").append(storedValue);
+std::string_view KeyLineText(std::string_view key, std::string_view storedValue, std::string& text) {
+    text.assign(key).append("=").append(storedValue);
     return text;
 }
 
@@ -221,12 +219,13 @@ constexpr std::size_t ProgramReadSizes[] = {99, 254, 499};
 // both do equally well (most reads are at 99), and the quoted one when
 // neither reads right anywhere: no writing can give back a value that begins
 // with a blank and fills the buffer, and quotes at least keep its text.
-std::string ValueForWriting(std::string_view value) {
+// The text is `value` itself or `scratch`, which holds the quoted writing.
+std::string_view ValueForWriting(std::string_view value, std::string& scratch) {
     const bool changedByReader =
         !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()) || EnclosedInQuotes(value));
-    if (!changedByReader) return std::string(value);
-    std::string quoted;
-    quoted.reserve(value.size() + 2);
+    if (!changedByReader) return value;
+    std::string& quoted = scratch;
+    quoted.clear();
     quoted += '"';
     quoted += value;
     quoted += '"';
@@ -243,7 +242,7 @@ std::string ValueForWriting(std::string_view value) {
         if (std::popcount(a) != std::popcount(b)) return std::popcount(a) > std::popcount(b);
         return std::countr_zero(a) < std::countr_zero(b);  // right at the smaller size
     };
-    return better(asIs, asQuoted) ? std::string(value) : quoted;
+    return better(asIs, asQuoted) ? value : std::string_view(quoted);
 }
 
 // What one line of text is, as the reader sees it.
@@ -665,9 +664,18 @@ std::size_t ProfileFile::RawLength(std::string_view raw, std::size_t chars) cons
     return q;
 }
 
-ProfileFile::Line ProfileFile::MakeLine(std::string text, std::size_t keptChars, std::string_view keptRaw) {
+std::string_view ProfileFile::Keep(std::string_view text) {
+    if (arena_.empty() || arena_.back().capacity() - arena_.back().size() < text.size())
+        arena_.emplace_back().reserve(std::max(ArenaBlockSize, text.size()));
+    std::string& block = arena_.back();
+    const std::size_t at = block.size();
+    block.append(text);  // within the capacity: the block does not move
+    return std::string_view(block).substr(at);
+}
+
+ProfileFile::Line ProfileFile::MakeLine(std::string_view text, std::size_t keptChars, std::string_view keptRaw) {
     Line line;
-    const std::string& stored = arena_.emplace_back(std::move(text));
+    const std::string_view stored = Keep(text);
     line.text = stored.data();
     line.textLen = static_cast<std::uint32_t>(stored.size());
     if (encoding_ == Encoding::Bytes) {
@@ -675,8 +683,8 @@ ProfileFile::Line ProfileFile::MakeLine(std::string text, std::size_t keptChars,
         line.rawLen = line.textLen;
     } else {
         std::string raw(keptRaw);
-        raw += Encode(std::string_view(stored).substr(keptChars));
-        const std::string& storedRaw = arena_.emplace_back(std::move(raw));
+        raw += Encode(stored.substr(keptChars));
+        const std::string_view storedRaw = Keep(raw);
         line.raw = storedRaw.data();
         line.rawLen = static_cast<std::uint32_t>(storedRaw.size());
     }
@@ -701,20 +709,48 @@ void ProfileFile::EndLastLine() {
     }
 }
 
+bool ProfileFile::RewriteValue(Line& line, std::string_view value) {
+    if (line.parse.hasValue && ValueAsRead(line.Value(), std::string_view::npos) == value) return false;
+    // Rewrite the value in place: the line keeps everything up to the value
+    // (indentation, the key's spelling, the blanks around '='); a key with no
+    // value keeps its name and gets one.
+    const std::string_view stored = ValueForWriting(value, valueScratch_);
+    const std::string_view text = line.Text();
+    const std::size_t start = line.parse.valueOff;
+    std::string& newText = lineScratch_;
+    newText.assign(text.substr(0, start));
+    if (!line.parse.hasValue) newText += '=';
+    newText.append(stored);
+    Line replaced = MakeLine(newText, start, line.Raw().substr(0, RawLength(line.Raw(), start)));
+    replaced.end = line.end;
+    replaced.nextSame = line.nextSame;
+    line = replaced;
+    return true;
+}
+
+std::optional<bool> ProfileFile::SetValueAt(std::string_view section, KeyLine at, std::string_view key,
+                                            std::string_view value) {
+    Section* s = FindSection(section);
+    if (!s || at.index >= s->body.size()) return std::nullopt;
+    Line& line = s->body[at.index];
+    if (line.deleted || line.parse.kind != LineKind::Key || !SameNameNoCase(line.Name(), key)) return std::nullopt;
+    return RewriteValue(line, value);
+}
+
 bool ProfileFile::SetValue(std::string_view section, std::string_view key, std::string_view value) {
-    const std::string stored = ValueForWriting(value);
     Section* s = FindSection(section);
     if (!s) {
         // A new section at the end of the file.
         EndLastLine();
+        const std::string_view stored = ValueForWriting(value, valueScratch_);
         std::string headerText;
         headerText.reserve(section.size() + 2);
         headerText.append("[").append(section).append("]");
         const auto index = static_cast<std::uint32_t>(sections_.size());
         Section& added = sections_.emplace_back();
         added.hasHeader = true;
-        added.header = MakeLine(std::move(headerText));
-        added.body.push_back(MakeLine(KeyLineText(key, stored)));
+        added.header = MakeLine(headerText);
+        added.body.push_back(MakeLine(KeyLineText(key, stored, lineScratch_)));
         sectionIndex_.Add(HashNoCase(section), index);
         added.keys.Add(HashNoCase(key), 0);
         return true;
@@ -722,25 +758,7 @@ bool ProfileFile::SetValue(std::string_view section, std::string_view key, std::
 
     const auto keyName = [s](std::uint32_t l) { return s->body[l].Name(); };
     const std::uint64_t keyHash = HashNoCase(key);
-    if (const std::uint32_t* found = s->keys.Find(key, keyHash, keyName)) {
-        Line& line = s->body[*found];
-        if (line.parse.hasValue && ValueAsRead(line.Value(), std::string_view::npos) == value) return false;
-        // Rewrite the value in place: the line keeps everything up to the
-        // value (indentation, the key's spelling, the blanks around '='); a
-        // key with no value keeps its name and gets one.
-        const std::string_view text = line.Text();
-        const std::size_t start = line.parse.valueOff;
-        std::string newText;
-        newText.reserve(start + 1 + stored.size());
-        newText.append(text.substr(0, start));
-        if (!line.parse.hasValue) newText += '=';
-        newText.append(stored);
-        Line replaced = MakeLine(std::move(newText), start, line.Raw().substr(0, RawLength(line.Raw(), start)));
-        replaced.end = line.end;
-        replaced.nextSame = line.nextSame;
-        line = replaced;
-        return true;
-    }
+    if (const std::uint32_t* found = s->keys.Find(key, keyHash, keyName)) return RewriteValue(s->body[*found], value);
 
     // A new key after the last non-blank line of the section. Only blank or
     // removed lines follow that place, and none of them is indexed, so the
@@ -750,7 +768,9 @@ bool ProfileFile::SetValue(std::string_view section, std::string_view key, std::
         --place;
     Line& before = place > 0 ? s->body[place - 1] : s->header;
     if (before.end == LineEnd::None) before.end = lineEnd_;
-    s->body.insert(s->body.begin() + static_cast<std::ptrdiff_t>(place), MakeLine(KeyLineText(key, stored)));
+    const std::string_view stored = ValueForWriting(value, valueScratch_);
+    s->body.insert(s->body.begin() + static_cast<std::ptrdiff_t>(place),
+                   MakeLine(KeyLineText(key, stored, lineScratch_)));
     s->keys.Add(keyHash, static_cast<std::uint32_t>(place));
     return true;
 }
@@ -867,7 +887,7 @@ std::string ProfileFile::Serialize() const {
 
 void ProfileFile::ForEachKey(
     std::string_view section,
-    const std::function<void(std::string_view, std::optional<std::string_view>)>& visit) const {
+    const std::function<void(std::string_view, std::optional<std::string_view>, KeyLine)>& visit) const {
     const Section* s = FindSection(section);
     if (!s) return;
     // A key line is the first of its name unless an earlier live line of the
@@ -879,8 +899,14 @@ void ProfileFile::ForEachKey(
     for (std::size_t i = 0; i < s->body.size(); ++i) {
         const Line& line = s->body[i];
         if (line.deleted || line.parse.kind != LineKind::Key || later[i]) continue;
-        visit(line.Name(), line.parse.hasValue ? std::optional(line.Value()) : std::nullopt);
+        visit(line.Name(), line.parse.hasValue ? std::optional(line.Value()) : std::nullopt,
+              KeyLine{static_cast<std::uint32_t>(i)});
     }
+}
+
+std::size_t ProfileFile::KeyCount(std::string_view section) const {
+    const Section* s = FindSection(section);
+    return s ? s->keys.Count() : 0;
 }
 
 void ProfileFile::AdoptSaved(std::string bytes) {

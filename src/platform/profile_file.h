@@ -90,14 +90,36 @@ public:
     // The whole file as it is to be saved.
     std::string Serialize() const;
 
+    // The line a key stands on, as ForEachKey gives it. Edits made by
+    // SetValue, SetValueAt and RemoveKey move no key line that is still in
+    // the file (a new key goes before the blank and removed lines at the end
+    // of its section), so the line stays that key's first line until the key
+    // is removed; RemoveSection and AdoptSaved end it.
+    struct KeyLine {
+        std::uint32_t index;
+    };
+
     // Visits the keys of the first section `section` as Find sees them, in
     // file order: each key name once, at its first line, with its value.
     // Nothing for a missing section. One pass over the section's lines, no
     // look-up by name.
     // A first line without '=' is visited without a value, as Find gives none.
     void ForEachKey(std::string_view section,
-                    const std::function<void(std::string_view name, std::optional<std::string_view> value)>&
-                        visit) const;
+                    const std::function<void(std::string_view name, std::optional<std::string_view> value,
+                                             KeyLine line)>& visit) const;
+
+    // The number of keys ForEachKey visits in `section`.
+    std::size_t KeyCount(std::string_view section) const;
+
+    // SetValue(section, key, value) when `line` of `section` (see KeyLine)
+    // still holds a key named `key`, without a look-up by name: the same
+    // edit, the same result. None when it does not (the key was removed, or
+    // the file changed since the line was given), for the caller to use
+    // SetValue. A key named `key` on that line is `key`'s first line: lines
+    // that move are blank or removed ones, and a key line that takes the
+    // place of one is a key that was added because it was missing.
+    std::optional<bool> SetValueAt(std::string_view section, KeyLine line, std::string_view key,
+                                   std::string_view value);
 
     // After `bytes`, what Serialize() gave, was saved: the file holds them as
     // the bytes it was read from, every line pointing into them, and lets go
@@ -131,6 +153,7 @@ private:
         template <class NameOf>
         void Remove(std::string_view name, std::uint64_t hash, NameOf nameOf);
         void Clear();
+        std::size_t Count() const noexcept { return count_; }
 
     private:
         struct Slot {
@@ -160,7 +183,11 @@ private:
     const Section* FindSection(std::string_view name) const;
     // A line of `text` ended by the file's line end. Its first `keptChars`
     // characters are written as `keptRaw`, the bytes they had on disk.
-    Line MakeLine(std::string text, std::size_t keptChars = 0, std::string_view keptRaw = {});
+    Line MakeLine(std::string_view text, std::size_t keptChars = 0, std::string_view keptRaw = {});
+    // A copy of `text` that stays where it is until AdoptSaved.
+    std::string_view Keep(std::string_view text);
+    // The edit of SetValue on a key's first line.
+    bool RewriteValue(Line& line, std::string_view value);
     // Gives the last line still in the file a line end when it has none.
     void EndLastLine();
     void AppendEnd(std::string& out, LineEnd end) const;
@@ -176,7 +203,14 @@ private:
 
     std::string bytes_;    // the file as read
     std::string decoded_;  // encoded files: every line's text
-    std::deque<std::string> arena_;  // text of lines the edits made
+    // Text of lines the edits made, in blocks of ArenaBlockSize that are
+    // filled and never grow, so that the lines pointing into them stay
+    // valid. Renumbering 100,000 entries rewrites 300,000 lines: with one
+    // allocation a line, the rewrite, the walk of the list reload and the
+    // save after it took 140 to 150 ms, with blocks 90 ms.
+    static constexpr std::size_t ArenaBlockSize = 64 * 1024;
+    std::deque<std::string> arena_;
+    std::string lineScratch_, valueScratch_;  // a line and a value being built
     Encoding encoding_ = Encoding::Bytes;
     std::size_t markLen_ = 0;  // byte order mark
     std::string_view oddByte_;  // UTF-16: the last byte of a file of odd length

@@ -104,7 +104,7 @@ std::string Seen(const ProfileFile& file, Edits& names) {
     }
     for (const char* section : {"A", "B", "Fleet", ""}) {
         seen += "\n{" + std::string(section);
-        file.ForEachKey(section, [&seen](std::string_view name, std::optional<std::string_view> value) {
+        file.ForEachKey(section, [&seen](std::string_view name, std::optional<std::string_view> value, ProfileFile::KeyLine) {
             seen.append(" ").append(name).append(value ? "=" : "").append(value.value_or(""));
         });
         seen += "}";

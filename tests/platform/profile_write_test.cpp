@@ -354,5 +354,78 @@ TEST(ProfileFileTest, EditsKeepIndexesRight) {
     }
 }
 
+// The keys of `section` as ForEachKey gives them, with their lines.
+std::vector<std::pair<std::string, profile::ProfileFile::KeyLine>> KeyLines(const profile::ProfileFile& file,
+                                                                            const std::string& section) {
+    std::vector<std::pair<std::string, profile::ProfileFile::KeyLine>> lines;
+    file.ForEachKey(section, [&](std::string_view name, std::optional<std::string_view>,
+                                 profile::ProfileFile::KeyLine line) { lines.emplace_back(name, line); });
+    return lines;
+}
+
+// Writes made at the lines a walk gave, while other writes and removals go on
+// between them, leave the bytes and give the results the same writes by name
+// give; a line that no longer holds its key is refused.
+TEST(ProfileFileTest, WritesAtAKeysLineAreWritesByName) {
+    std::mt19937 random(20261210);
+    const std::vector<std::string> sections = {"a", "A", "b"};
+    const std::vector<std::string> keys = {"k", "K", "j", "x.title", "y", "z"};
+    const std::vector<std::string> values = {"1", " 2 ", "", "\"q\"", "'s'", "long value ; with = signs"};
+    const auto pick = [&](const std::vector<std::string>& from) {
+        return from[std::uniform_int_distribution<std::size_t>(0, from.size() - 1)(random)];
+    };
+    const std::string start =
+        "; head\r\n[a]\r\n  k = 1\r\nK=2\r\nj\r\n\r\n; mid\r\nX.TITLE='t'\r\n\r\n\r\n[b]\ny=\n[A]\r\nj=3\r\n";
+    int refused = 0;
+    for (int round = 0; round < 300; ++round) {
+        profile::ProfileFile byName(start), atLine(start);
+        const std::string section = pick(sections);
+        const auto lines = KeyLines(atLine, section);
+        ASSERT_EQ(atLine.KeyCount(section), lines.size()) << section;
+        for (int step = 0; step < 12; ++step) {
+            const int what = std::uniform_int_distribution<int>(0, 4)(random);
+            if (what == 0 && !lines.empty()) {
+                const auto& [key, line] = lines[std::uniform_int_distribution<std::size_t>(0, lines.size() - 1)(random)];
+                const std::string value = pick(values);
+                const std::optional<bool> changed = atLine.SetValueAt(section, line, key, value);
+                if (!changed) {
+                    ++refused;
+                    // Refused only where the key's first line has gone.
+                    ASSERT_EQ(byName.Find(section, key), atLine.Find(section, key));
+                    atLine.SetValue(section, key, value);
+                    byName.SetValue(section, key, value);
+                } else {
+                    ASSERT_EQ(*changed, byName.SetValue(section, key, value)) << "round " << round << " step " << step;
+                }
+            } else if (what <= 2) {
+                const std::string key = pick(keys), value = pick(values);
+                ASSERT_EQ(atLine.SetValue(section, key, value), byName.SetValue(section, key, value));
+            } else {
+                const std::string key = pick(keys);
+                ASSERT_EQ(atLine.RemoveKey(section, key), byName.RemoveKey(section, key));
+            }
+            ASSERT_EQ(atLine.Serialize(), byName.Serialize()) << "round " << round << " step " << step;
+            ASSERT_EQ(atLine.KeyCount(section), KeyLines(atLine, section).size());
+        }
+    }
+    EXPECT_GT(refused, 0);  // the rounds did meet lines whose key had gone
+}
+
+// A removed key's line refuses the write, also when a key added since stands
+// where it stood.
+TEST(ProfileFileTest, WriteAtALineWhoseKeyWasRemoved) {
+    profile::ProfileFile file("[s]\r\na=1\r\nb=2\r\n\r\n");
+    const auto lines = KeyLines(file, "s");
+    ASSERT_EQ(lines.size(), 2u);
+    ASSERT_TRUE(file.RemoveKey("s", "b"));
+    EXPECT_EQ(file.SetValueAt("s", lines[1].second, "b", "3"), std::nullopt);
+    ASSERT_TRUE(file.SetValue("s", "c", "4"));  // takes the place b had
+    EXPECT_EQ(file.SetValueAt("s", lines[1].second, "b", "5"), std::nullopt);
+    EXPECT_EQ(file.SetValueAt("s", lines[0].second, "A", "6"), std::optional(true));
+    EXPECT_EQ(file.SetValueAt("s", lines[0].second, "a", "6"), std::optional(false));
+    EXPECT_EQ(file.SetValueAt("t", lines[0].second, "a", "7"), std::nullopt);
+    EXPECT_EQ(file.Serialize(), "[s]\r\na=6\r\nc=4\r\n\r\n");
+}
+
 }  // namespace
 }  // namespace qm::test

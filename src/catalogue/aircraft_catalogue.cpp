@@ -101,30 +101,56 @@ void AircraftCatalogue::Reset() {
     textBytes_ = 0;
 }
 
-std::string_view AircraftCatalogue::Keep(std::string_view text) {
-    if (text.empty()) return {};
-    char* at = blocks_.back().get() + blockUsed_;
-    std::memcpy(at, text.data(), text.size());
-    blockUsed_ += text.size();
-    textBytes_ += text.size();
-    return {at, text.size()};
+// Packed: the four values, each after a byte that holds its length, then the
+// path after two bytes (low byte first).
+AircraftRecord AircraftCatalogue::Unpack(const char* packed) {
+    const auto* p = reinterpret_cast<const unsigned char*>(packed);
+    const auto text = [&p](std::size_t size) {
+        const std::string_view view(reinterpret_cast<const char*>(p), size);
+        p += size;
+        return view;
+    };
+    AircraftRecord record;
+    for (std::string_view* value : {&record.title, &record.manufacturer, &record.model, &record.variation}) {
+        const std::size_t size = *p++;
+        *value = text(size);
+    }
+    const std::size_t size = p[0] | static_cast<std::size_t>(p[1]) << 8;
+    p += 2;
+    record.thumbnailPath = text(size);
+    return record;
 }
 
-const AircraftRecord& AircraftCatalogue::Append(std::string_view title, std::string_view manufacturer,
-                                                std::string_view model, std::string_view variation,
-                                                std::string_view thumbnailPath) {
-    const std::string_view texts[] = {
-        title.substr(0, kMaxValueSize), manufacturer.substr(0, kMaxValueSize), model.substr(0, kMaxValueSize),
-        variation.substr(0, kMaxValueSize), thumbnailPath.substr(0, kMaxPathSize)};
-    std::size_t size = 0;
-    for (const std::string_view text : texts) size += text.size();
+AircraftRecord AircraftCatalogue::Append(std::string_view title, std::string_view manufacturer,
+                                         std::string_view model, std::string_view variation,
+                                         std::string_view thumbnailPath) {
+    const std::string_view values[] = {title.substr(0, kMaxValueSize), manufacturer.substr(0, kMaxValueSize),
+                                       model.substr(0, kMaxValueSize), variation.substr(0, kMaxValueSize)};
+    const std::string_view path = thumbnailPath.substr(0, kMaxPathSize);
+    std::size_t size = 4 + 2 + path.size();
+    for (const std::string_view value : values) size += value.size();
     if (kBlockSize - blockUsed_ < size) {
         // A fresh block; its pages are touched only as texts fill them.
         blocks_.push_back(std::make_unique_for_overwrite<char[]>(kBlockSize));
         blockUsed_ = 0;
     }
-    records_.push_back({Keep(texts[0]), Keep(texts[1]), Keep(texts[2]), Keep(texts[3]), Keep(texts[4])});
-    return records_.back();
+    char* const start = blocks_.back().get() + blockUsed_;
+    char* at = start;
+    const auto copy = [&at](std::string_view text) {
+        if (!text.empty()) std::memcpy(at, text.data(), text.size());
+        at += text.size();
+    };
+    for (const std::string_view value : values) {
+        *at++ = static_cast<char>(value.size());
+        copy(value);
+    }
+    *at++ = static_cast<char>(path.size() & 0xFF);
+    *at++ = static_cast<char>(path.size() >> 8);
+    copy(path);
+    blockUsed_ += size;
+    textBytes_ += size - 6;
+    records_.push_back(start);
+    return Unpack(start);
 }
 
 int AircraftCatalogue::FindRecordBySelection(std::string_view manufacturer, std::string_view model,

@@ -66,6 +66,24 @@ int CComboBox::FindStringExact(int /*start*/, std::string_view text) const {
     return static_cast<int>(place - items.begin());
 }
 
+int CListBox::FindString(int startAfter, std::string_view prefix) const {
+    const int count = GetCount();
+    if (prefix.empty() || count == 0) return -1;
+    const int first = startAfter >= 0 && startAfter < count ? startAfter + 1 : 0;
+    for (int step = 0; step < count; ++step) {
+        const int index = (first + step) % count;
+        const std::string& item = Items()[static_cast<std::size_t>(index)];
+        if (item.size() >= prefix.size() && EqualsNoCase(std::string_view(item).substr(0, prefix.size()), prefix))
+            return index;
+    }
+    return -1;
+}
+
+int CListBox::SelectString(int startAfter, std::string_view prefix) {
+    const int index = FindString(startAfter, prefix);
+    return index >= 0 ? SetCurSel(index) : -1;
+}
+
 std::string CEdit::GetWindowText(int count) const {
     if (count <= 0) return {};
     return std::string(CutToBuffer(text_, static_cast<std::size_t>(count)));

@@ -105,6 +105,16 @@ public:
 class CListBox : public SortedItemList {
 public:
     std::string GetText(int index) const { return GetItemText(index); }
+    // The index of the first item after `startAfter` whose text begins with
+    // `prefix` without regard to case (A to Z), going on from the top after
+    // the last item and ending with `startAfter` itself; -1 (or any index
+    // outside the list) searches from the top. -1 when no item matches or
+    // `prefix` is empty.
+    int FindString(int startAfter, std::string_view prefix) const;
+    // Selects the item FindString finds and returns its index; when none
+    // matches, the selection stays as it was and -1 is returned. Raises no
+    // notification.
+    int SelectString(int startAfter, std::string_view prefix);
 };
 
 // One-line edit box without a length limit.

@@ -1,9 +1,9 @@
 // The main window driven by real key presses and mouse clicks (the X test
 // extension, through wxUIActionSimulator) on a display of its own with a
 // window manager, as a person at the desktop drives it: moving the focus
-// changes nothing the person typed or picked; only a click on a line or an
-// arrow key in the entry list selects a line; Enter there is the dialog's
-// default command.
+// changes nothing the person typed or picked; only a click on a line, an
+// arrow key or a typed letter in the entry list selects a line; Enter there
+// is the dialog's default command.
 //
 // Run by tests/gui/with_window_manager.sh (ctest does): without a window
 // manager no window receives the keyboard.
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <gtk/gtk.h>
 #include <wx/app.h>
 #include <wx/dialog.h>
 #include <wx/process.h>
@@ -273,6 +274,80 @@ TEST_F(KeyboardGui, AClickOnALineAndAnArrowKeySelectAndNotifyTheFocusAloneDoesNo
         EXPECT_EQ(boxes_.Boxes().size(), 1u) << "Enter in the list never reached the dialog";
         EXPECT_FALSE(dialog_.HasEnded());
         EXPECT_EQ(dialog_.EntryList().GetCurSel(), 0);
+        Leave(window);
+    });
+    dialog_.DoModal();
+}
+
+// The toolkit's pop-up windows on the screen (its list search box is one).
+int ShownPopups() {
+    int shown = 0;
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* window = windows; window != nullptr; window = window->next)
+        if (gtk_window_get_window_type(GTK_WINDOW(window->data)) == GTK_WINDOW_POPUP &&
+            gtk_widget_get_visible(GTK_WIDGET(window->data)))
+            ++shown;
+    g_list_free(windows);
+    return shown;
+}
+
+TEST_F(KeyboardGui, ALetterTypedInTheEntryListSelectsTheNextLineBeginningWithItAndNotifies) {
+    sim_.WriteCategories(CrlfLines({
+        "[Airliners]",
+        "aircraft0.title=Kestrel K1 Blue",
+        "aircraft0.thumbnail=",
+        "aircraft0.displayName=Blue K1",
+        "aircraft1.title=Aviatik Tug Yellow",
+        "aircraft1.thumbnail=",
+        "aircraft1.displayName=alpha tug",
+        "aircraft2.title=Aviatik Glider White",
+        "aircraft2.thumbnail=",
+        "aircraft2.displayName=Glider",
+        "aircraft3.title=Aviatik Glider White",
+        "aircraft3.thumbnail=",
+        "aircraft3.displayName=bravo glider",
+    }));
+    gui_.Then([&](wxDialog& window, CDialog&) {
+        ASSERT_TRUE(WaitActive(window)) << "the window never got the keyboard: is a window manager running?";
+        ASSERT_EQ(wxtest::ShownItems(window, IDC_ENTRY_LIST),
+                  (std::vector<std::string>{"alpha tug", "Blue K1", "bravo glider", "Glider"}));
+        wxtest::FocusControl(window, IDC_ENTRY_LIST);
+        SettleUntil([&] { return wxtest::FocusedControlId(window) == IDC_ENTRY_LIST; });
+        ASSERT_EQ(wxtest::FocusedControlId(window), IDC_ENTRY_LIST);
+        ASSERT_EQ(dialog_.EntryList().GetCurSel(), -1);
+        const std::string file = sim_.ReadCategories();
+
+        // Each key: the line it selects (and the dialog shows the line's
+        // entry, as after a click on it).
+        struct Key {
+            const char* text;
+            int line;
+            const char* name;
+        };
+        for (const Key& key : std::vector<Key>{
+                 {"b", 1, "Blue K1"},       // nothing selected: from the top
+                 {"B", 2, "bravo glider"},  // the next one, whatever the case
+                 {"b", 1, "Blue K1"},       // round from the last one to the top
+                 {"g", 3, "Glider"},
+                 {"z", 3, "Glider"},        // no line begins with it: nothing changes
+                 {"a", 0, "alpha tug"},
+             }) {
+            input_.Text(key.text);
+            SettleUntil([&] { return dialog_.EntryList().GetCurSel() == key.line; });
+            EXPECT_EQ(dialog_.EntryList().GetCurSel(), key.line) << key.text;
+            EXPECT_EQ(wxtest::ShownSelection(window, IDC_ENTRY_LIST), key.line) << key.text;
+            EXPECT_EQ(dialog_.DisplayNameBox().Text(), key.name) << key.text;
+            EXPECT_EQ(ShownPopups(), 0) << "a search box opened for \"" << key.text << "\"";
+            EXPECT_EQ(wxtest::FocusedControlId(window), IDC_ENTRY_LIST) << key.text;
+        }
+
+        // The keyboard goes on from the line the letter selected.
+        input_.Char(WXK_DOWN);
+        SettleUntil([&] { return dialog_.EntryList().GetCurSel() == 1; });
+        EXPECT_EQ(dialog_.EntryList().GetCurSel(), 1);
+        EXPECT_EQ(dialog_.DisplayNameBox().Text(), "Blue K1");
+        EXPECT_TRUE(boxes_.Boxes().empty());
+        EXPECT_EQ(sim_.ReadCategories(), file) << "picking a line changes no file";
         Leave(window);
     });
     dialog_.DoModal();

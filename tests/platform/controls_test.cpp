@@ -71,6 +71,50 @@ TEST(ComboBoxTest, FindStringExactIgnoresCaseOfAToZOnlyAndSearchesTheWholeList) 
     EXPECT_EQ(list.GetCount(), 5);
 }
 
+TEST(ListBoxTest, FindStringFindsTheNextItemBeginningWithThePrefixAndWrapsRound) {
+    CListBox list;
+    for (const char* text : {"alpha tug", "Blue K1", "bravo", "Glider", "\xC9" "cho", "\xE9t\xE9"}) list.AddString(text);
+    ASSERT_EQ(list.Items(), (Items{"alpha tug", "Blue K1", "bravo", "Glider", "\xC9" "cho", "\xE9t\xE9"}));
+    struct Case {
+        int startAfter;
+        const char* prefix;
+        int found;
+    };
+    for (const Case& c : std::vector<Case>{
+             {-1, "b", 1},        // from the top
+             {1, "b", 2},         // the next after the start
+             {2, "B", 1},         // wraps round to the top, whatever the case
+             {0, "G", 3},
+             {3, "g", 3},         // the start itself, last
+             {-1, "bl", 1},       // a longer prefix
+             {1, "BR", 2},
+             {-1, "x", -1},       // no item begins with it
+             {-1, "\xC9", 4},     // bytes outside A to Z must be equal
+             {-1, "\xE9", 5},
+             {-1, "alpha tug!", -1},
+             {-1, "", -1},
+             {6, "a", 0},         // a start outside the list searches from the top
+             {-7, "g", 3},
+         })
+        EXPECT_EQ(list.FindString(c.startAfter, c.prefix), c.found) << c.startAfter << " \"" << c.prefix << "\"";
+    EXPECT_EQ(CListBox().FindString(-1, "a"), -1);
+}
+
+TEST(ListBoxTest, SelectStringSelectsWhatFindStringFindsAndKeepsTheSelectionWhenNothingMatches) {
+    CListBox list;
+    RecordingObserver observer;
+    for (const char* text : {"Kestrel", "Harrow", "harrier"}) list.AddString(text);
+    list.SetObserver(&observer);
+    EXPECT_EQ(list.SelectString(-1, "h"), 0);
+    EXPECT_EQ(list.GetText(list.GetCurSel()), "harrier");
+    EXPECT_EQ(list.SelectString(list.GetCurSel(), "h"), 1);
+    EXPECT_EQ(list.GetText(list.GetCurSel()), "Harrow");
+    EXPECT_EQ(list.SelectString(list.GetCurSel(), "z"), -1);
+    EXPECT_EQ(list.GetCurSel(), 1);
+    using C = ControlChange;
+    EXPECT_EQ(observer.changes, (std::vector<std::pair<C, int>>{{C::Selection, 0}, {C::Selection, 1}}));
+}
+
 TEST(SortedListTest, AddStringsGivesWhatAddingOneByOneGives) {
     std::mt19937 random(7);
     const Items words = {"a", "A", "b", "B", "ab", "Ab", "", "_", "\xE9", "aa", "AA"};

@@ -15,6 +15,10 @@
 #include <wx/timer.h>
 #include <wx/utils.h>
 
+#ifdef __WXGTK__
+#include <gtk/gtk.h>
+#endif
+
 #include "platform/wx/wx_codec.h"
 #include "platform/wx/wx_host.h"
 #include "platform/wx/wx_image.h"
@@ -74,6 +78,12 @@ VirtualListBox::VirtualListBox(wxWindow* parent, wxWindowID id, const wxPoint& p
     // instead of scrolling sideways.
     AppendTextColumn(wxString(), 0, wxDATAVIEW_CELL_INERT, GetClientSize().x);
     Bind(wxEVT_DATAVIEW_SELECTION_CHANGED, &VirtualListBox::OnSelectionChanged, this);
+#ifdef __WXGTK__
+    // A list box has no search box: a typed letter picks the next line that
+    // begins with it (OnChar).
+    gtk_tree_view_set_enable_search(GTK_TREE_VIEW(GtkGetTreeView()), FALSE);
+#endif
+    Bind(wxEVT_CHAR, &VirtualListBox::OnChar, this);
     // The toolkit selects the first row of a list without a current row
     // (the keyboard's row) as the list gets the focus, in the same turn of
     // the event loop as the focus.
@@ -146,6 +156,18 @@ void VirtualListBox::OnSelectionChanged(wxDataViewEvent& /*event*/) {
     if (row == selection_) return;
     selection_ = row;
     if (onPicked_) onPicked_(row);
+}
+
+void VirtualListBox::OnChar(wxKeyEvent& event) {
+    const wxChar typed = event.GetUnicodeKey();
+    // Printable characters only; Ctrl and Alt combinations keep their
+    // meanings (Ctrl+A, mnemonics).
+    if (typed == WXK_NONE || typed < WXK_SPACE || typed == WXK_DELETE || !onTyped_ ||
+        (event.GetModifiers() & (wxMOD_CONTROL | wxMOD_ALT)) != 0) {
+        event.Skip();
+        return;
+    }
+    onTyped_(wxString(typed));
 }
 
 // ---- The picture ----------------------------------------------------------------
@@ -246,8 +268,12 @@ void DialogView::CreateWidgets() {
                                   [this, i](wxCommandEvent& event) { OnPicked(items_[i], event.GetSelection()); });
                 break;
             case ControlKind::ListBox:
-                static_cast<VirtualListBox*>(item.widget)->SetOnPicked([this, i](int row) { OnPicked(items_[i], row); });
+            {
+                auto* list = static_cast<VirtualListBox*>(item.widget);
+                list->SetOnPicked([this, i](int row) { OnPicked(items_[i], row); });
+                list->SetOnTyped([this, i](const wxString& typed) { OnListTyped(items_[i], typed); });
                 break;
+            }
             case ControlKind::Edit:
                 item.widget->Bind(wxEVT_TEXT, [this, i](wxCommandEvent&) { OnTyped(items_[i]); });
                 break;
@@ -491,6 +517,16 @@ void DialogView::OnPicked(const Item& item, int index) {
     if (dialog_.HasEnded()) return;
     if (item.mirrored) static_cast<SortedItemList&>(*item.control).SetCurSel(index);
     Send(CommandMessage(item.entry->id, item.entry->kind == ControlKind::ListBox ? LBN_SELCHANGE : CBN_SELCHANGE));
+}
+
+void DialogView::OnListTyped(const Item& item, const wxString& typed) {
+    auto* list = item.mirrored ? dynamic_cast<CListBox*>(item.control) : nullptr;
+    if (list == nullptr || dialog_.HasEnded()) return;
+    const int before = list->GetCurSel();
+    const int row = list->SelectString(before, ToCp1252(typed));
+    // Reported as a click on the line would be; a line already selected is
+    // no change, as an arrow key at the last line is none.
+    if (row >= 0 && row != before) OnPicked(item, row);
 }
 
 void DialogView::OnTyped(Item& item) {

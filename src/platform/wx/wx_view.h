@@ -47,7 +47,9 @@ private:
 // costs what the list object costs. At most one row is selected; only the
 // person selects, with a click on a row or a key in the list, and each such
 // change is reported to `onPicked`. The toolkit's own selections (the first
-// row as the focus arrives, a row deselected with Ctrl) are undone.
+// row as the focus arrives, a row deselected with Ctrl) are undone. A
+// printable character typed in the list goes to `onTyped` instead of the
+// toolkit's search box.
 class VirtualListBox final : public wxDataViewCtrl {
 public:
     VirtualListBox(wxWindow* parent, wxWindowID id, const wxPoint& position, const wxSize& size);
@@ -57,6 +59,7 @@ public:
     // from `list`, which must outlive the widget or be replaced.
     void Mirror(const SortedItemList& list, std::optional<ControlChange> change, int index);
     void SetOnPicked(std::function<void(int row)> onPicked) { onPicked_ = std::move(onPicked); }
+    void SetOnTyped(std::function<void(const wxString& typed)> onTyped) { onTyped_ = std::move(onTyped); }
 
     int RowCount() const;
     wxString RowText(int row) const;
@@ -69,9 +72,11 @@ public:
 private:
     class Rows;
     void OnSelectionChanged(wxDataViewEvent& event);
+    void OnChar(wxKeyEvent& event);
 
     Rows* rows_;  // owned by the widget through its reference count
     std::function<void(int)> onPicked_;
+    std::function<void(const wxString&)> onTyped_;
     int selection_ = -1;       // the selection the widget keeps
     bool mirroring_ = false;   // a change of the program's is under way
     bool focusArriving_ = false;
@@ -141,6 +146,8 @@ private:
     void Send(const Message& message);
     void OnPicked(const Item& item, int index);
     void OnTyped(Item& item);
+    // A character typed in a list box: the next line that begins with it.
+    void OnListTyped(const Item& item, const wxString& typed);
     void OnKey(wxKeyEvent& event);
     void OnCloseBox(wxCloseEvent& event);
     void OnContextMenu(wxContextMenuEvent& event);

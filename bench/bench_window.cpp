@@ -370,6 +370,7 @@ public:
                 medians[run.run_name.function_name] = run.GetAdjustedRealTime();
         ConsoleReporter::ReportRuns(runs);
     }
+    bool Has(const std::string& name) const { return medians.count(name) != 0; }
     double Median(const std::string& name) const {
         const auto found = medians.find(name);
         if (found == medians.end()) Fail("no result for " + name);
@@ -433,21 +434,26 @@ int main(int argc, char** argv) {
         SetHost(&headless.host);
     }
 
+    // Only the benchmarks that ran (--benchmark_filter may leave some out).
     std::printf("\nRatios of the medians:\n");
+    const auto ratio = [&](const std::string& what, const std::string& top, const std::string& bottom, double target) {
+        if (results.Has(top) && results.Has(bottom))
+            PrintRatio(what, results.Median(top) / results.Median(bottom), target);
+    };
     for (const char* simulator : {"demo", "10,000-aircraft"}) {
         const std::string prefix = std::string("start-up/") + simulator;
-        PrintRatio(prefix + ": program / floor", results.Median(prefix + "/program") / results.Median(prefix + "/floor"),
-                   1.3);
+        ratio(prefix + ": program / floor", prefix + "/program", prefix + "/floor", 1.3);
     }
     std::vector<std::pair<double, double>> window, headless;
     for (const int entries : sizes) {
         const std::string prefix = "remove-entry-0/" + std::to_string(entries);
+        if (!results.Has(prefix + "/window") || !results.Has(prefix + "/headless")) continue;
         const double w = results.Median(prefix + "/window"), h = results.Median(prefix + "/headless");
         PrintRatio(prefix + ": window / headless", w / h, 1.5);
         window.emplace_back(entries, w);
         headless.emplace_back(entries, h);
     }
-    if (sizes.size() > 1)
+    if (window.size() > 1)
         std::printf("growth with the entries: window n^%.2f, headless n^%.2f\n", Growth(window), Growth(headless));
     XCloseDisplay(x);
     StopWx();

@@ -2,7 +2,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 #include <vector>
+
+#include <fontconfig/fontconfig.h>
 
 #include <wx/app.h>
 #include <wx/init.h>
@@ -28,6 +31,26 @@ bool HasDisplay() {
         if (value != nullptr && *value != '\0') return true;
     }
     return false;
+}
+
+// Loads the font configuration on a thread of its own.
+class FontLoader {
+public:
+    ~FontLoader() { Wait(); }
+    void Start() {
+        if (!thread_.joinable()) thread_ = std::thread([] { FcInit(); });
+    }
+    void Wait() {
+        if (thread_.joinable()) thread_.join();
+    }
+
+private:
+    std::thread thread_;
+};
+
+FontLoader& TheFontLoader() {
+    static FontLoader loader;
+    return loader;
 }
 
 }  // namespace
@@ -56,10 +79,18 @@ bool StartWx(int argc, char** argv) {
         wxEntryCleanup();
         return false;
     }
+    // The font configuration (its files parsed, the font caches read) is
+    // otherwise loaded at the first text a window measures: some 10 ms on
+    // this thread after the first window is built, which takes longer than
+    // that. After the toolkit's start, which sets the locale the parse reads;
+    // fontconfig builds the configuration once for the process, whichever
+    // thread asks first.
+    TheFontLoader().Start();
     return true;
 }
 
 void StopWx() {
+    TheFontLoader().Wait();
     if (wxTheApp != nullptr) wxTheApp->OnExit();
     wxEntryCleanup();
 }

@@ -611,6 +611,44 @@ TEST(WxView, MessageBoxWithoutAWindowHasNoParent) {
     EXPECT_EQ(boxes.Boxes()[0].parent, nullptr);
 }
 
+TEST(WxView, BoxesAndWindowsTheInitialisationOpensComeFirstAndWhatItSetIsShown) {
+    GuiHost gui;
+    wxtest::MessageBoxScript boxes;
+    TestDialog main;
+    main.initResult = false;  // the focus where the initialisation put it
+    main.init = [](TestDialog& d) {
+        d.kinds.AddStrings({"beta", "alpha"});
+        d.kinds.SetCurSel(1);
+        d.name.SetWindowText("typed");
+        d.OnAsk();
+        d.OnSub();
+        d.OnAsk();
+        d.name.SetFocus();
+    };
+    boxes.Answer(IDOK);
+    boxes.Answer(IDOK);
+    gui.Then([&](wxDialog& window, CDialog& d) {
+        // The window of the sub-dialog the initialisation opened: the main
+        // window exists by then, not yet shown.
+        EXPECT_EQ(d.TemplateId(), kSmallTemplate);
+        ASSERT_NE(window.GetParent(), nullptr);
+        EXPECT_FALSE(window.GetParent()->IsShown());
+        wxtest::ClickButton(window, IDOK);
+    });
+    gui.Then([&](wxDialog& window, CDialog& d) {
+        EXPECT_EQ(AsTest(d).log, (std::vector<std::string>{"answer 1", "sub 1", "answer 1"}));
+        EXPECT_EQ(wxtest::ShownItems(window, kKinds), (std::vector<std::string>{"alpha", "beta"}));
+        EXPECT_EQ(wxtest::ShownSelection(window, kKinds), 1);
+        EXPECT_EQ(wxtest::ShownText(window, kName), "typed");
+        EXPECT_EQ(wxtest::FocusedControlId(window), kName);
+        wxtest::ClickButton(window, IDOK);
+    });
+    EXPECT_EQ(main.DoModal(), IDOK);
+    ASSERT_EQ(boxes.Boxes().size(), 2u);
+    EXPECT_EQ(boxes.Boxes()[0].text, "Question?");
+    EXPECT_EQ(gui.WindowsShown(), 2);
+}
+
 TEST(WxView, SubDialogRunsModalOverTheMainWindowCentred) {
     GuiHost gui;
     TestDialog main;

@@ -34,8 +34,12 @@ public:
     int ShowMessageBox(CDialog* owner, std::string_view text, std::string_view caption,
                        unsigned type) override;
     // Builds the dialog's window from its template and runs it modally over
-    // its parent's window (or the topmost modal window). -1 without a
-    // template or before the toolkit runs.
+    // its parent's window (or the topmost modal window). The dialog
+    // initialises (InitDialogForRun) on a thread of its own while the window
+    // is built; what it asks of the host meanwhile is done on the toolkit's
+    // thread, and its controls are attached once both are done. -1 without
+    // a template or before the toolkit runs. Either call may come from a
+    // dialog's initialisation.
     std::intptr_t RunModal(CDialog& dialog) override;
 
     // The window of `dialog` while it runs, or null.

@@ -374,7 +374,7 @@ DialogView::Item* DialogView::ItemOf(const CControl& control) {
 
 void DialogView::ControlBound(CControl& control) { Attach(control); }
 
-void DialogView::Attach(CControl& control) {
+void DialogView::Attach(CControl& control, std::optional<ControlChange> change) {
     if (ItemOf(control) != nullptr) return;
     for (Item& item : items_) {
         if (item.entry->id != control.GetDlgCtrlID() || item.entry->id == 0) continue;
@@ -382,7 +382,7 @@ void DialogView::Attach(CControl& control) {
         item.control = &control;
         item.mirrored = Mirrors(*item.entry, control);
         control.SetObserver(this);
-        Mirror(item, std::nullopt, -1);
+        Mirror(item, change, -1);
         return;
     }
 }
@@ -465,10 +465,13 @@ void DialogView::RequestFocus(wxWindow* widget) {
 
 // ---- The run -------------------------------------------------------------------------
 
-void DialogView::Run(bool focusFirstTabStop) {
+void DialogView::Run(bool focusFirstTabStop, const std::set<const CControl*>& picturesSet, const CControl* focus) {
     for (const Item& item : items_)
         if (item.entry->id != 0)
-            if (CControl* control = dialog_.FindControl(item.entry->id)) Attach(*control);
+            if (CControl* control = dialog_.FindControl(item.entry->id))
+                Attach(*control, picturesSet.count(control) != 0 ? std::optional(ControlChange::Image) : std::nullopt);
+    if (focus != nullptr)
+        if (Item* item = ItemOf(*focus)) RequestFocus(item->widget);
     IconChanged();
     if (dialog_.HasEnded()) return;
 

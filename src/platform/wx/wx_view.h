@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include <wx/dataview.h>
@@ -105,8 +106,11 @@ public:
     // Attaches the controls still unbound to the view, sets the first focus
     // (the first tab stop when `focusFirstTabStop`, else where the dialog put
     // it), and runs the window modally, centred over its parent, unless the
-    // dialog has already ended.
-    void Run(bool focusFirstTabStop);
+    // dialog has already ended. For a dialog that initialised before its
+    // controls were attached: `picturesSet`, the pictures it gave a bitmap
+    // (even none), and `focus`, the control it gave the focus last, or null.
+    void Run(bool focusFirstTabStop, const std::set<const CControl*>& picturesSet = {},
+             const CControl* focus = nullptr);
 
     // WindowPeer
     void ModalEnded(std::intptr_t result) override;
@@ -130,7 +134,9 @@ private:
     void TieLabels();
     wxWindow* CreateWidget(const ControlTemplate& entry);
     Item* ItemOf(const CControl& control);
-    void Attach(CControl& control);
+    // Attaches `control` and shows it whole, or as after `change` (a
+    // picture's Image: its bitmap, even none, in place of the template's).
+    void Attach(CControl& control, std::optional<ControlChange> change = std::nullopt);
     // Whether a wrapper of `control`'s class can stand for a control of the
     // entry's kind (only those are mirrored).
     static bool Mirrors(const ControlTemplate& entry, CControl& control);

@@ -122,15 +122,6 @@ LineSpan SplitLine(const char* data, std::size_t n, std::size_t start, Encoding 
     return {p, LineEnd::CR, p + 2};
 }
 
-std::uint64_t FoldWord(std::uint64_t x) noexcept {
-    constexpr std::uint64_t high = 0x8080808080808080ull;
-    const std::uint64_t low7 = x & ~high;
-    const std::uint64_t atLeastA = low7 + 0x3F3F3F3F3F3F3F3Full;  // high bit: >= 'A'
-    const std::uint64_t aboveZ = low7 + 0x2525252525252525ull;    // high bit: > 'Z'
-    const std::uint64_t upper = atLeastA & ~aboveZ & ~x & high;
-    return x | (upper >> 2);
-}
-
 std::uint64_t Mix(std::uint64_t h) noexcept {
     h ^= h >> 33;
     h *= 0xFF51AFD7ED558CCDull;
@@ -138,25 +129,6 @@ std::uint64_t Mix(std::uint64_t h) noexcept {
     h *= 0xC4CEB9FE1A85EC53ull;
     h ^= h >> 33;
     return h;
-}
-
-// EqualsNoCase, eight bytes at a time.
-bool SameNameNoCase(std::string_view a, std::string_view b) noexcept {
-    if (a.size() != b.size()) return false;
-    const char* p = a.data();
-    const char* q = b.data();
-    std::size_t n = a.size();
-    for (; n >= 8; p += 8, q += 8, n -= 8) {
-        std::uint64_t x, y;
-        std::memcpy(&x, p, 8);
-        std::memcpy(&y, q, 8);
-        if (x != y && FoldWord(x) != FoldWord(y)) return false;
-    }
-    if (n == 0) return true;
-    std::uint64_t x = 0, y = 0;
-    std::memcpy(&x, p, n);
-    std::memcpy(&y, q, n);
-    return x == y || FoldWord(x) == FoldWord(y);
 }
 
 std::string_view KeyLineText(std::string_view key, std::string_view storedValue, std::string& text) {
@@ -185,7 +157,7 @@ std::uint64_t HashNoCase(std::string_view name) noexcept {
     while (n >= 8) {
         std::uint64_t w;
         std::memcpy(&w, p, 8);
-        h = (h ^ FoldWord(w)) * 0x9E3779B97F4A7C15ull;
+        h = (h ^ FoldCaseWord(w)) * 0x9E3779B97F4A7C15ull;
         h ^= h >> 29;
         p += 8;
         n -= 8;
@@ -193,7 +165,7 @@ std::uint64_t HashNoCase(std::string_view name) noexcept {
     if (n > 0) {
         std::uint64_t w = 0;
         std::memcpy(&w, p, n);
-        h = (h ^ FoldWord(w)) * 0x9E3779B97F4A7C15ull;
+        h = (h ^ FoldCaseWord(w)) * 0x9E3779B97F4A7C15ull;
     }
     return Mix(h);
 }
@@ -356,6 +328,7 @@ struct ProfileFile::Section {
     bool hasHeader = false;  // false for the lines before the first header
     bool deleted = false;
     std::uint32_t nextSame = None;  // next section of the same name
+    bool keyCopies = false;         // some key line is chained to a later one of its name
     std::vector<Line> body;
     NameTable keys;
 };
@@ -387,7 +360,7 @@ std::size_t ProfileFile::NameTable::Locate(std::string_view name, std::uint64_t 
     const auto h = static_cast<std::uint32_t>(hash);
     std::size_t i = h & mask;
     while (slots_[i].value != None) {
-        if (slots_[i].hash == h && SameNameNoCase(nameOf(slots_[i].value), name)) return i;
+        if (slots_[i].hash == h && EqualsNoCase(nameOf(slots_[i].value), name)) return i;
         i = (i + 1) & mask;
     }
     return i;
@@ -576,6 +549,7 @@ void ProfileFile::IndexSection(Section& section) {
             const std::uint32_t last = tails[*head] == None ? *head : tails[*head];
             section.body[last].nextSame = i;
             tails[*head] = i;
+            section.keyCopies = true;
         } else {
             section.keys.Add(hash, i);
         }
@@ -733,7 +707,7 @@ std::optional<bool> ProfileFile::SetValueAt(std::string_view section, KeyLine at
     Section* s = FindSection(section);
     if (!s || at.index >= s->body.size()) return std::nullopt;
     Line& line = s->body[at.index];
-    if (line.deleted || line.parse.kind != LineKind::Key || !SameNameNoCase(line.Name(), key)) return std::nullopt;
+    if (line.deleted || line.parse.kind != LineKind::Key || !EqualsNoCase(line.Name(), key)) return std::nullopt;
     return RewriteValue(line, value);
 }
 
@@ -892,13 +866,17 @@ void ProfileFile::ForEachKey(
     if (!s) return;
     // A key line is the first of its name unless an earlier live line of the
     // name chains to it (removing the first copy makes the next one first,
-    // and a removed line chains to nothing the index uses).
-    std::vector<bool> later(s->body.size(), false);
-    for (const Line& line : s->body)
-        if (!line.deleted && line.parse.kind == LineKind::Key && line.nextSame != None) later[line.nextSame] = true;
+    // and a removed line chains to nothing the index uses). Only the parse
+    // chains lines, so a section it found no copies in has none.
+    std::vector<bool> later;
+    if (s->keyCopies) {
+        later.assign(s->body.size(), false);
+        for (const Line& line : s->body)
+            if (!line.deleted && line.parse.kind == LineKind::Key && line.nextSame != None) later[line.nextSame] = true;
+    }
     for (std::size_t i = 0; i < s->body.size(); ++i) {
         const Line& line = s->body[i];
-        if (line.deleted || line.parse.kind != LineKind::Key || later[i]) continue;
+        if (line.deleted || line.parse.kind != LineKind::Key || (s->keyCopies && later[i])) continue;
         visit(line.Name(), line.parse.hasValue ? std::optional(line.Value()) : std::nullopt,
               KeyLine{static_cast<std::uint32_t>(i)});
     }
@@ -970,6 +948,7 @@ void ProfileFile::AdoptSaved(std::string bytes) {
         if (firstRemoved >= lastKey) continue;
         for (Line& line : s.body) line.nextSame = None;
         s.keys.Clear();
+        s.keyCopies = false;
         IndexSection(s);
     }
 }

@@ -27,6 +27,54 @@ TEST(SortedListTest, OrdersWithoutRegardToCaseTheSameOnEveryMachine) {
     EXPECT_EQ(list.Items(), (Items{"", "10", "9", "_under", "Alpha", "alpha", "ALPHA", "beta", "Zulu", "\xE9t\xE9"}));
 }
 
+// The comparisons without regard to case, which work on eight bytes at a
+// time, give what the rule gives byte by byte: on texts of bytes around the
+// letters' edges ('@', '[', '`', '{'), of both cases, with the high bit set and
+// NUL, that share beginnings of every length and differ anywhere.
+TEST(CompareNoCaseTest, GivesTheOrderOfTheRuleByteByByte) {
+    const auto byRule = [](std::string_view a, std::string_view b) {
+        for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i) {
+            const auto x = static_cast<unsigned char>(ToLowerAscii(a[i]));
+            const auto y = static_cast<unsigned char>(ToLowerAscii(b[i]));
+            if (x != y) return x < y ? -1 : 1;
+        }
+        return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
+    };
+    static const char kBytes[] = {'@', 'A', 'Z', '[', '`', 'a', 'z', '{', 'm', 'M', '0', '\0', '\x80', '\xC1', '\xDA',
+                                  '\xE1', '\xFA', '\xFF'};
+    std::mt19937 random(1210);
+    const auto pick = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
+    for (int round = 0; round < 20000; ++round) {
+        std::string a;
+        for (std::size_t n = pick(20); n > 0; --n) a += kBytes[pick(std::size(kBytes))];
+        std::string b = a;
+        switch (pick(4)) {
+        case 0:  // the other case of some letters
+            for (char& c : b)
+                if (pick(2) && ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) c ^= 0x20;
+            break;
+        case 1:  // one byte changed
+            if (!b.empty()) b[pick(b.size())] = kBytes[pick(std::size(kBytes))];
+            break;
+        case 2:  // cut or lengthened
+            if (pick(2) && !b.empty())
+                b.resize(pick(b.size()));
+            else
+                b += kBytes[pick(std::size(kBytes))];
+            break;
+        default:  // another text
+            b.clear();
+            for (std::size_t n = pick(20); n > 0; --n) b += kBytes[pick(std::size(kBytes))];
+            break;
+        }
+        SCOPED_TRACE(testing::PrintToString(a) + " / " + testing::PrintToString(b));
+        const int expected = byRule(a, b);
+        const int got = CompareNoCase(a, b);
+        ASSERT_EQ((got > 0) - (got < 0), expected);
+        ASSERT_EQ(EqualsNoCase(a, b), expected == 0);
+    }
+}
+
 TEST(SortedListTest, AddStringReturnsThePlaceAndKeepsTheSelectionOnItsItem) {
     CListBox list;
     list.AddString("m");

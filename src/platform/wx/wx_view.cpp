@@ -173,19 +173,34 @@ void VirtualListBox::OnChar(wxKeyEvent& event) {
 // ---- The picture ----------------------------------------------------------------
 
 PicturePanel::PicturePanel(wxWindow* parent, wxWindowID id, const wxPoint& position, const wxSize& size,
-                           bool sunken)
-    : wxWindow(parent, id, position, size, (sunken ? wxBORDER_SUNKEN : wxBORDER_NONE) | wxFULL_REPAINT_ON_RESIZE) {
+                           bool sunken, int templateImage)
+    : wxWindow(parent, id, position, size, (sunken ? wxBORDER_SUNKEN : wxBORDER_NONE) | wxFULL_REPAINT_ON_RESIZE),
+      templateImage_(templateImage) {
     Bind(wxEVT_PAINT, &PicturePanel::OnPaint, this);
 }
 
 void PicturePanel::SetPicture(BitmapHandle picture) {
+    templateImage_ = 0;
     picture_ = std::move(picture);
-    shown_ = ToWxBitmap(picture_);
+    shown_ = wxBitmap();
+    converted_ = false;
     Refresh();
+}
+
+const BitmapHandle& PicturePanel::Picture() const {
+    if (templateImage_ != 0) {
+        picture_ = LoadBitmapResource(templateImage_);
+        templateImage_ = 0;
+    }
+    return picture_;
 }
 
 void PicturePanel::OnPaint(wxPaintEvent& /*event*/) {
     wxPaintDC dc(this);
+    if (!converted_) {
+        shown_ = ToWxBitmap(Picture());
+        converted_ = true;
+    }
     if (shown_.IsOk()) dc.DrawBitmap(shown_, 0, 0);
 }
 
@@ -336,11 +351,8 @@ wxWindow* DialogView::CreateWidget(const ControlTemplate& entry) {
             return new TemplateLabel(window_, id, text, position, size, wxST_NO_AUTORESIZE);
         case ControlKind::GroupBox:
             return new TemplateGroupBox(window_, id, text, position, size);
-        case ControlKind::Picture: {
-            auto* picture = new PicturePanel(window_, id, position, size, entry.sunken);
-            if (entry.imageId != 0) picture->SetPicture(LoadBitmapResource(entry.imageId));
-            return picture;
-        }
+        case ControlKind::Picture:
+            return new PicturePanel(window_, id, position, size, entry.sunken, entry.imageId);
         case ControlKind::IconPicture: {
             // Drawn at the desktop's icon size, from the control's corner.
             const wxBitmap image =

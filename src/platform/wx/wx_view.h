@@ -27,20 +27,27 @@ class WxHost;
 
 // A picture control: its bitmap at the bitmap's own size from the top left
 // corner, clipped to the control; nothing for a null bitmap. Like any static
-// control it never takes the keyboard focus.
+// control it never takes the keyboard focus. The template's image (the
+// bitmap resource `templateImage`, 0 for none) is shown until SetPicture;
+// it is decoded only when it is to be drawn or read, since the program
+// mostly replaces it before the window is first drawn. A bitmap becomes the
+// toolkit's at its first paint.
 class PicturePanel : public wxWindow {
 public:
-    PicturePanel(wxWindow* parent, wxWindowID id, const wxPoint& position, const wxSize& size, bool sunken);
+    PicturePanel(wxWindow* parent, wxWindowID id, const wxPoint& position, const wxSize& size, bool sunken,
+                 int templateImage = 0);
     void SetPicture(BitmapHandle picture);
-    const BitmapHandle& Picture() const { return picture_; }
+    const BitmapHandle& Picture() const;
     bool AcceptsFocus() const override { return false; }
     bool AcceptsFocusFromKeyboard() const override { return false; }
 
 private:
     void OnPaint(wxPaintEvent& event);
 
-    BitmapHandle picture_;
+    mutable int templateImage_;  // not yet decoded; 0 once it is, or once replaced
+    mutable BitmapHandle picture_;
     wxBitmap shown_;
+    bool converted_ = false;  // shown_ is picture_ (or none could be made)
 };
 
 // A list box: one column of the control object's items in a native list

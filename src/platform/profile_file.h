@@ -154,6 +154,8 @@ private:
         void Remove(std::string_view name, std::uint64_t hash, NameOf nameOf);
         void Clear();
         std::size_t Count() const noexcept { return count_; }
+        // Starts fetching the slot where a look-up of `hash` begins.
+        void Prefetch(std::uint64_t hash) const noexcept;
 
     private:
         struct Slot {

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <bit>
 #include <map>
+#include <mutex>
 #include <optional>
 
 #include "platform/fs.h"
@@ -283,10 +284,12 @@ BitmapHandle DecodeRle(const Reader& in, const Header& header) {
 }
 
 // The program's embedded resources, made at the first registration or load
-// whichever file's code comes first. The program has one thread, so the
-// registry needs no lock; an icon handed out stays valid after the registry
-// is gone, as the caller shares it.
+// whichever file's code comes first. A dialog initialises on a thread of its
+// own while the toolkit's thread builds its window, and both load resources,
+// so every use holds the registry's lock. An icon handed out stays valid
+// after the registry is gone, as the caller shares it.
 struct Resources {
+    std::mutex mutex;
     std::map<int, std::vector<std::uint8_t>> bitmaps;
     std::map<int, std::vector<std::vector<std::uint8_t>>> iconImages;
     std::map<int, IconHandle> icons;
@@ -296,6 +299,14 @@ struct Resources {
 Resources& TheResources() {
     static Resources resources;
     return resources;
+}
+
+// Runs `use` on the registry, holding its lock.
+template <class Use>
+auto WithResources(Use use) {
+    Resources& resources = TheResources();
+    const std::lock_guard<std::mutex> lock(resources.mutex);
+    return use(resources);
 }
 
 }  // namespace
@@ -330,51 +341,54 @@ BitmapHandle LoadImageFromFile(const std::string& path) {
 }
 
 void RegisterBitmapResource(int id, std::span<const std::uint8_t> bmpBytes) {
-    Resources& resources = TheResources();
-    resources.bitmaps[id].assign(bmpBytes.begin(), bmpBytes.end());
+    WithResources([&](Resources& resources) { resources.bitmaps[id].assign(bmpBytes.begin(), bmpBytes.end()); });
 }
 
 BitmapHandle LoadBitmapResource(int id) {
-    Resources& resources = TheResources();
-    const auto found = resources.bitmaps.find(id);
-    if (found == resources.bitmaps.end()) return nullptr;
-    return DecodeBmp(found->second);
+    return WithResources([&](Resources& resources) -> BitmapHandle {
+        const auto found = resources.bitmaps.find(id);
+        if (found == resources.bitmaps.end()) return nullptr;
+        return DecodeBmp(found->second);
+    });
 }
 
 void RegisterIconResource(int id, std::vector<std::span<const std::uint8_t>> bmpImages) {
-    Resources& resources = TheResources();
-    auto& images = resources.iconImages[id];
-    images.clear();
-    for (const auto& image : bmpImages) images.emplace_back(image.begin(), image.end());
-    resources.icons.erase(id);
+    WithResources([&](Resources& resources) {
+        auto& images = resources.iconImages[id];
+        images.clear();
+        for (const auto& image : bmpImages) images.emplace_back(image.begin(), image.end());
+        resources.icons.erase(id);
+    });
 }
 
 IconHandle LoadIconResource(int id) {
-    Resources& resources = TheResources();
-    if (const auto loaded = resources.icons.find(id); loaded != resources.icons.end()) return loaded->second;
-    const auto found = resources.iconImages.find(id);
-    if (found == resources.iconImages.end()) return nullptr;
+    return WithResources([&](Resources& resources) -> IconHandle {
+        if (const auto loaded = resources.icons.find(id); loaded != resources.icons.end()) return loaded->second;
+        const auto found = resources.iconImages.find(id);
+        if (found == resources.iconImages.end()) return nullptr;
 
-    auto icon = std::make_shared<Icon>();
-    for (const auto& bytes : found->second)
-        if (auto image = DecodeBmp(bytes)) icon->images.push_back(std::move(image));
-    // An icon none of whose pictures decodes is no icon.
-    if (icon->images.empty()) return nullptr;
-    std::stable_sort(icon->images.begin(), icon->images.end(), [](const BitmapHandle& a, const BitmapHandle& b) {
-        return std::int64_t{a->width} * a->height > std::int64_t{b->width} * b->height;
+        auto icon = std::make_shared<Icon>();
+        for (const auto& bytes : found->second)
+            if (auto image = DecodeBmp(bytes)) icon->images.push_back(std::move(image));
+        // An icon none of whose pictures decodes is no icon.
+        if (icon->images.empty()) return nullptr;
+        std::stable_sort(icon->images.begin(), icon->images.end(),
+                         [](const BitmapHandle& a, const BitmapHandle& b) {
+                             return std::int64_t{a->width} * a->height > std::int64_t{b->width} * b->height;
+                         });
+        return resources.icons[id] = std::move(icon);
     });
-    return resources.icons[id] = std::move(icon);
 }
 
 void RegisterStringResource(int id, std::string text) {
-    Resources& resources = TheResources();
-    resources.strings[id] = std::move(text);
+    WithResources([&](Resources& resources) { resources.strings[id] = std::move(text); });
 }
 
 std::string LoadStringResource(int id) {
-    Resources& resources = TheResources();
-    const auto found = resources.strings.find(id);
-    return found == resources.strings.end() ? std::string() : found->second;
+    return WithResources([&](Resources& resources) {
+        const auto found = resources.strings.find(id);
+        return found == resources.strings.end() ? std::string() : found->second;
+    });
 }
 
 }  // namespace qm

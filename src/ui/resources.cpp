@@ -74,13 +74,7 @@ std::span<const std::uint8_t> Bytes(const unsigned char* data, std::size_t size)
     return {reinterpret_cast<const std::uint8_t*>(data), size};
 }
 
-}  // namespace
-
-void RegisterQuillmarshResources() {
-    // Once only: registering the icon again would make a new icon handle.
-    static bool registered = false;
-    if (registered) return;
-    registered = true;
+void RegisterAll() {
     RegisterDialogTemplate(kMainDialog);
     RegisterDialogTemplate(kAboutBox);
     RegisterDialogTemplate(kNewCategory);
@@ -89,6 +83,15 @@ void RegisterQuillmarshResources() {
                                          Bytes(qm_res_icon32_bmp, qm_res_icon32_bmp_size),
                                          Bytes(qm_res_icon16_bmp, qm_res_icon16_bmp_size)});
     RegisterStringResource(IDS_ABOUTBOX, "&About Quillmarsh...");
+}
+
+}  // namespace
+
+void RegisterQuillmarshResources() {
+    // Once only, whichever thread comes first: registering the icon again
+    // would make a new icon handle.
+    static const bool registered = (RegisterAll(), true);
+    (void)registered;
 }
 
 }  // namespace qm

@@ -71,6 +71,11 @@ const std::string* EnclosingCaption(const DialogTemplate& dialogTemplate, std::s
 
 #ifdef __WXGTK__
 
+wxVisualAttributes TemplateLabel::GetDefaultAttributes() const {
+    static const wxVisualAttributes defaults = wxStaticText::GetDefaultAttributes();
+    return defaults;
+}
+
 void TieLabel(TemplateLabel& label, wxWindow& control) {
     GtkWidget* text = label.GetHandle();
     if (text != nullptr && GTK_IS_LABEL(text)) gtk_label_set_mnemonic_widget(GTK_LABEL(text), FocusWidget(control));

@@ -43,6 +43,12 @@ class TemplateLabel final : public wxStaticText {
 public:
     using wxStaticText::wxStaticText;
 #ifdef __WXGTK__
+    // The toolkit's label defaults, asked of a new label once: a label
+    // given its window's font asks for them as the font arrives, and the
+    // toolkit builds a label of its own each time to answer (about a tenth
+    // of the main window's widget creation went to its five labels' asking).
+    wxVisualAttributes GetDefaultAttributes() const override;
+
 protected:
     bool GTKWidgetNeedsMnemonic() const override { return false; }
 #endif

@@ -89,7 +89,9 @@ void UpdateEntry(const std::string& path, std::string_view category, int n, std:
 
 void RemoveEntry(const std::string& path, std::string_view category, int i) {
     static constexpr std::string_view kMovedFields[] = {kTitleField, kThumbnailField, kDisplayNameField};
-    MoveProfileRowsDown(category, kEntryPrefix, kMovedFields, i, CountCategoryEntries(path, category), path);
+    // The entries counted are those CountCategoryEntries counts: titles read
+    // with kShortTextSize.
+    MoveProfileRowsDown(category, kEntryPrefix, kMovedFields, i, kShortTextSize, path);
 }
 
 void DeleteCategory(const std::string& path, std::string_view category) {

@@ -255,7 +255,7 @@ public:
     }
 
     void MoveRowsDown(std::string_view section, std::string_view prefix, std::span<const std::string_view> suffixes,
-                      int removed, int end, const std::string& path) {
+                      int removed, std::size_t runReadSize, const std::string& path) {
         CachedFile& file = Acquire(path);
         if (!file.content) return;  // nothing to read, nothing to remove
         ProfileFile& content = *file.content;
@@ -266,6 +266,10 @@ public:
         // line, with no look-up by name (a 100,000-entry category moves
         // 300,000 values).
         const NumberedKeys keys(content, s, prefix, suffixes, NumberedKeys::Lines::Kept);
+        // The rows ForEachRow visits at runReadSize.
+        int end = 0;
+        if (!suffixes.empty())
+            while (AsRead(keys.At(end, 0), runReadSize)) ++end;
         std::string& key = scratchKey_;
         const auto keyOf = [&](int n, std::size_t f) -> std::string_view {
             key.assign(prefix);
@@ -495,9 +499,9 @@ void ForEachProfileRow(std::string_view section, std::string_view prefix, std::s
 }
 
 void MoveProfileRowsDown(std::string_view section, std::string_view prefix, std::span<const std::string_view> suffixes,
-                         int removed, int end, const std::string& path) {
+                         int removed, std::size_t runReadSize, const std::string& path) {
     Store::Scope scope;
-    Store::Instance().MoveRowsDown(section, prefix, suffixes, removed, end, path);
+    Store::Instance().MoveRowsDown(section, prefix, suffixes, removed, runReadSize, path);
 }
 
 std::vector<std::string> GetPrivateProfileSectionNamesA(const std::string& path) {

@@ -67,13 +67,16 @@ void ForEachProfileRow(std::string_view section, std::string_view prefix, std::s
                        std::size_t size, const std::string& path,
                        const std::function<bool(int n, ProfileRow row)>& visit);
 
-// Closes the gap of a removed row of a run of `end` rows: for n = removed + 1
-// to end - 1, and for each suffix in turn, the key of row n - 1 takes the whole
-// value of the key of row n, or is removed when that key is missing (or holds
-// UndefinedMarker); then the keys of row max(removed, end - 1) are removed.
-// The file ends as those writes and removals made one by one leave it.
+// Closes the gap of a removed row of the run: `end` is the number of rows
+// ForEachProfileRow(section, prefix, suffixes, runReadSize, path) visits (the
+// rows up to the first whose key with the first suffix is missing). For
+// n = removed + 1 to end - 1, and for each suffix in turn, the key of row
+// n - 1 takes the whole value of the key of row n, or is removed when that key
+// is missing (or holds UndefinedMarker); then the keys of row
+// max(removed, end - 1) are removed. The file ends as those writes and
+// removals made one by one leave it. The run is counted in the same pass.
 void MoveProfileRowsDown(std::string_view section, std::string_view prefix, std::span<const std::string_view> suffixes,
-                         int removed, int end, const std::string& path);
+                         int removed, std::size_t runReadSize, const std::string& path);
 
 // Every section header of the file, in file order, copies included; the header
 // "[]" is not listed. A missing file gives an empty list. Nothing is cut.

@@ -23,7 +23,7 @@ DialogUnits::DialogUnits(int baseX, int baseY) : baseX_(std::max(1, baseX)), bas
 DialogUnits DialogUnits::Of(const wxWindow& window) {
     // The average width of the 52 letters, rounded to the nearest pixel; the
     // height of a line of them.
-    const wxSize letters = window.GetTextExtent("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    const wxSize letters = window.GetTextExtent(kDialogUnitLetters);
     return DialogUnits((letters.x / 26 + 1) / 2, letters.y);
 }
 

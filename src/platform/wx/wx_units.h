@@ -14,6 +14,9 @@ class wxWindow;
 
 namespace qm {
 
+// The letters whose average width is a font's horizontal unit.
+inline constexpr char kDialogUnitLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+
 class DialogUnits {
 public:
     // `baseX`: the font's average letter width; `baseY`: its height; both in

@@ -19,6 +19,7 @@
 #include <gtk/gtk.h>
 #endif
 
+#include "platform/wx/wx_app.h"
 #include "platform/wx/wx_codec.h"
 #include "platform/wx/wx_host.h"
 #include "platform/wx/wx_image.h"
@@ -41,6 +42,7 @@ wxWindowID WidgetId(int id) {
 // Gives `window` (and the widgets made in it later) the template's font, and
 // answers that font's dialog units.
 DialogUnits UseDialogFont(wxWindow& window, int pointSize) {
+    AdoptLoadedFonts();
     window.SetFont(DialogFont(pointSize));
     return DialogUnits::Of(window);
 }

@@ -21,7 +21,12 @@
 // Runs on a display without a window manager (bench.sh uses xvfb-run), where
 // a mapped top-level window is a child of the root window.
 //
-// Usage: bench_window [Google Benchmark flags] [entries ...]
+//   Peak memory: the program's peak resident memory once its window shows, on
+//   the demo, on 10,000 aircraft and, with --folders=N, on N generated
+//   folders, beside a bare dialog's plus twice the bytes of the texts the
+//   catalogue keeps.
+//
+// Usage: bench_window [Google Benchmark flags] [--folders=N] [entries ...]
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -42,6 +47,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/aircraft_catalogue.h"
 #include "platform/wx/wx_app.h"
 #include "platform/wx/wx_host.h"
 #include "platform/wx/wx_view.h"
@@ -89,9 +95,18 @@ void Configure(Registered* benchmark) {
 struct Mapped {
     double ms = 0;
     double cpuMs = 0;  // the processor time the process had used by then
+    double peakMiB = 0;  // the most memory the process had held by then
     int width = 0;
     int height = 0;
 };
+
+// The peak resident memory of process `pid` (VmHWM), in MiB.
+double PeakMiB(pid_t pid) {
+    const std::optional<std::string> status = ReadWholeFile("/proc/" + std::to_string(pid) + "/status");
+    if (!status) return 0;
+    const std::size_t at = status->find("VmHWM:");
+    return at == std::string::npos ? 0 : std::atof(status->c_str() + at + 6) / 1024.0;
+}
 
 // The user and system time process `pid` has used, from /proc (in the
 // kernel's clock ticks).
@@ -109,9 +124,10 @@ double ProcessorMs(pid_t pid) {
 }
 
 // Starts `argv` in `folder` and waits until it maps a top-level window named
-// `title`; then ends the process.
+// `title`, and `settleMs` more (its peak memory is then read again); then ends
+// the process.
 Mapped ExecUntilMapped(Display* x, const std::vector<std::string>& argv, const std::string& folder,
-                       const std::string& title) {
+                       const std::string& title, int settleMs = 0) {
     const ::Window root = DefaultRootWindow(x);
     XSelectInput(x, root, SubstructureNotifyMask);
     XSync(x, True);  // events from before are dropped
@@ -145,6 +161,7 @@ Mapped ExecUntilMapped(Display* x, const std::vector<std::string>& argv, const s
             if (!seen) continue;
             mapped.ms = MsSince(start);
             mapped.cpuMs = ProcessorMs(child);
+            mapped.peakMiB = PeakMiB(child);
             XWindowAttributes attributes;
             if (XGetWindowAttributes(x, event.xmap.window, &attributes) != 0) {
                 mapped.width = attributes.width;
@@ -155,6 +172,10 @@ Mapped ExecUntilMapped(Display* x, const std::vector<std::string>& argv, const s
             pollfd connection{ConnectionNumber(x), POLLIN, 0};
             ::poll(&connection, 1, 5);
         }
+    }
+    if (seen && settleMs > 0) {
+        ::usleep(static_cast<useconds_t>(settleMs) * 1000);
+        mapped.peakMiB = PeakMiB(child);
     }
     ::kill(child, SIGKILL);
     int status = 0;
@@ -225,7 +246,11 @@ public:
 
     const std::string& Name() const { return simulator_.name; }
     const std::string& Companion() const { return companion_; }
-    Mapped Program() const { return ExecUntilMapped(x_, {QM_PROGRAM_PATH}, companion_, "Quillmarsh"); }
+    Mapped Program(int settleMs = 0) const {
+        return ExecUntilMapped(x_, {QM_PROGRAM_PATH}, companion_, "Quillmarsh", settleMs);
+    }
+    // The bare dialog alone.
+    Mapped Bare(int settleMs) const { return ExecUntilMapped(x_, bare_, companion_, "Quillmarsh", settleMs); }
     // The bare dialog shown, then the start-up's least I/O.
     Mapped Floor() const {
         Mapped shown = ExecUntilMapped(x_, bare_, companion_, "Quillmarsh");
@@ -287,6 +312,33 @@ double PairedRatio(const StartUp& startUp, int pairs) {
     }
     std::sort(ratios.begin(), ratios.end());
     return ratios[ratios.size() / 2];
+}
+
+// The program's peak memory once its window shows and has settled (the
+// toolkit keeps loading for a while after the map), beside the toolkit's own
+// (the bare dialog's, settled alike) plus twice the bytes of the texts the
+// catalogue keeps (from a scan of the same folder in this process): the
+// medians of three starts of each. `judged`: whether the bound applies (it is
+// set for a large aircraft folder; a small one with a large category file
+// holds more than its texts).
+void ReportPeakMemory(const StartUp& startUp, const std::string& aircraftFolder, bool judged) {
+    constexpr int kSettleMs = 1000;
+    std::vector<double> program, bare;
+    for (int i = 0; i < 3; ++i) {
+        program.push_back(startUp.Program(kSettleMs).peakMiB);
+        bare.push_back(startUp.Bare(kSettleMs).peakMiB);
+    }
+    std::sort(program.begin(), program.end());
+    std::sort(bare.begin(), bare.end());
+    AircraftCatalogue catalogue;
+    CComboBox manufacturers;
+    ScanAircraftFolder(aircraftFolder, catalogue, manufacturers);
+    const double texts = static_cast<double>(catalogue.TextBytes()) / 1048576.0;
+    const double bound = bare[1] + 2 * texts;
+    std::printf("peak memory on %s (%d aircraft): program %.1f MiB; bare dialog %.1f MiB + 2 x %.1f MiB of texts "
+                "= %.1f MiB%s\n",
+                startUp.Name().c_str(), catalogue.Count(), program[1], bare[1], texts, bound,
+                !judged ? "" : program[1] <= bound ? ": met" : ": MISSED");
 }
 
 // ---- "> Remove" through the window --------------------------------------------------------
@@ -438,7 +490,14 @@ double Growth(const std::vector<std::pair<double, double>>& points) {
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     std::vector<int> sizes;
-    for (int i = 1; i < argc; ++i) sizes.push_back(std::max(2, std::atoi(argv[i])));
+    int memoryFolders = 0;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg.starts_with("--folders="))
+            memoryFolders = std::atoi(arg.c_str() + 10);
+        else
+            sizes.push_back(std::max(2, std::atoi(argv[i])));
+    }
     if (sizes.empty()) sizes = {10000, 100000};
     if (!StartWx(1, argv)) Fail("no display: run under xvfb-run -a");
     Display* x = XOpenDisplay(nullptr);
@@ -457,6 +516,15 @@ int main(int argc, char** argv) {
     RegisterStartUp(bigStartUp);
     benchmark::RunSpecifiedBenchmarks(&results);
     benchmark::ClearRegisteredBenchmarks();
+    std::printf("\n");
+    ReportPeakMemory(demoStartUp, demo + "/Aircraft", false);
+    ReportPeakMemory(bigStartUp, sim.root + "/Aircraft", false);
+    if (memoryFolders > 0) {
+        std::printf("Generating %d aircraft folders...\n", memoryFolders);
+        const GeneratedSim large(CategoryFileBytes(10), memoryFolders);
+        ReportPeakMemory(StartUp(x, {std::to_string(memoryFolders) + "-folders", large.root}),
+                         large.root + "/Aircraft", true);
+    }
     std::map<std::string, double> paired;
     for (const StartUp* startUp : {&demoStartUp, &bigStartUp}) {
         const std::string prefix = "start-up/" + startUp->Name();

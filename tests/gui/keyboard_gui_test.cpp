@@ -20,6 +20,7 @@
 #include <wx/uiaction.h>
 #include <wx/utils.h>
 
+#include "gui/main_window_fixture.h"
 #include "gui/wx_gui_support.h"
 #include "platform/dialog_template.h"
 #include "platform/wx/wx_view.h"
@@ -30,8 +31,6 @@
 namespace qm::test {
 namespace {
 
-using wxtest::GuiHost;
-using wxtest::MessageBoxScript;
 
 const Livery kGlider{"Aviatik Glider White", "aviatik", "Glider", "White", "", true, true};
 const Livery kTug{"Aviatik Tug Yellow", "aviatik", "Tug", "Yellow", "y", true, true};
@@ -97,7 +96,7 @@ void PrintTo(const State& state, std::ostream* os) {
     *os << ", picture " << state.picture.get() << ", file of " << state.file.size() << " bytes";
 }
 
-class KeyboardGui : public ::testing::Test {
+class KeyboardGui : public MainWindowFixture {
 protected:
     KeyboardGui() {
         sim_.AddAircraft("Aviatik", {kGlider, kTug});
@@ -132,16 +131,6 @@ protected:
         return {line.x + line.width / 4, line.y + line.height / 2};
     }
 
-    void Leave(wxDialog& window) {
-        boxes_.Answer(IDYES);
-        wxtest::PressEscape(window);
-    }
-
-    SimFolder sim_;
-    CurrentDirectory cwd_{sim_.Companion()};
-    GuiHost gui_;
-    MessageBoxScript boxes_;
-    CQuillmarshDlg dialog_;
     wxUIActionSimulator input_;
 };
 
@@ -292,17 +281,8 @@ int ShownPopups() {
 }
 
 TEST_F(KeyboardGui, ALetterTypedInTheEntryListSelectsTheNextLineBeginningWithItAndNotifies) {
-    sim_.WriteCategories(CrlfLines({
-        "[Airliners]",
-        "aircraft0.title=Kestrel K1 Blue",
-        "aircraft0.thumbnail=",
-        "aircraft0.displayName=Blue K1",
-        "aircraft1.title=Aviatik Tug Yellow",
-        "aircraft1.thumbnail=",
-        "aircraft1.displayName=alpha tug",
-        "aircraft2.title=Aviatik Glider White",
-        "aircraft2.thumbnail=",
-        "aircraft2.displayName=Glider",
+    // The category of every test here, and a fourth line beginning with "b".
+    sim_.WriteCategories(kCategories + CrlfLines({
         "aircraft3.title=Aviatik Glider White",
         "aircraft3.thumbnail=",
         "aircraft3.displayName=bravo glider",

@@ -14,6 +14,7 @@
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 
+#include "gui/main_window_fixture.h"
 #include "gui/wx_gui_support.h"
 #include "platform/bitmap.h"
 #include "platform/wx/wx_codec.h"
@@ -94,16 +95,16 @@ void ExpectCentredOver(const wxWindow& window, const wxWindow& owner) {
     EXPECT_LE(std::abs((inner.y + inner.height / 2) - (outer.y + outer.height / 2)), 1);
 }
 
-class MainWindowGui : public ::testing::Test {
+class MainWindowGui : public MainWindowFixture {
 protected:
     MainWindowGui() {
-        sim.AddAircraft("Aviatik", {kGlider, kTug});
-        sim.AddAircraft("Kestrel", {kBlue, kAmber, kRed});
-        sim.WriteCategories(kCategories);
+        sim_.AddAircraft("Aviatik", {kGlider, kTug});
+        sim_.AddAircraft("Kestrel", {kBlue, kAmber, kRed});
+        sim_.WriteCategories(kCategories);
     }
 
     BitmapHandle Thumbnail(const std::string& folder, const Livery& livery) const {
-        return LoadImageFromFile(sim.ThumbnailPath(folder, livery));
+        return LoadImageFromFile(sim_.ThumbnailPath(folder, livery));
     }
 
     // Every widget shows what its control object holds.
@@ -113,17 +114,17 @@ protected:
             SortedItemList& control;
         };
         const List lists[] = {
-            {IDC_MANUFACTURER, dialog.ManufacturerList()}, {IDC_MODEL, dialog.ModelList()},
-            {IDC_VARIATION, dialog.VariationList()},       {IDC_CATEGORY, dialog.CategoryList()},
-            {IDC_ENTRY_LIST, dialog.EntryList()},
+            {IDC_MANUFACTURER, dialog_.ManufacturerList()}, {IDC_MODEL, dialog_.ModelList()},
+            {IDC_VARIATION, dialog_.VariationList()},       {IDC_CATEGORY, dialog_.CategoryList()},
+            {IDC_ENTRY_LIST, dialog_.EntryList()},
         };
         for (const List& list : lists) {
             SCOPED_TRACE(testing::Message() << "list " << list.id);
             EXPECT_EQ(wxtest::ShownItems(window, list.id), list.control.Items());
             EXPECT_EQ(wxtest::ShownSelection(window, list.id), list.control.GetCurSel());
         }
-        EXPECT_EQ(wxtest::ShownText(window, IDC_DISPLAY_NAME), dialog.DisplayNameBox().Text());
-        EXPECT_EQ(wxtest::ShownPicture(window, IDC_THUMBNAIL), dialog.ShownBitmap());
+        EXPECT_EQ(wxtest::ShownText(window, IDC_DISPLAY_NAME), dialog_.DisplayNameBox().Text());
+        EXPECT_EQ(wxtest::ShownPicture(window, IDC_THUMBNAIL), dialog_.ShownBitmap());
     }
 
     void ExpectShown(wxDialog& window, int id, const Items& items, int selection) {
@@ -132,23 +133,12 @@ protected:
         EXPECT_EQ(wxtest::ShownSelection(window, id), selection);
     }
 
-    // Answers the exit question with Yes and ends the window with Escape.
-    void Leave(wxDialog& window) {
-        boxes.Answer(IDYES);
-        wxtest::PressEscape(window);
-    }
-
-    SimFolder sim;
-    CurrentDirectory cwd{sim.Companion()};
-    GuiHost gui;
-    MessageBoxScript boxes;
-    CQuillmarshDlg dialog;
 };
 
 // ---- Start-up ------------------------------------------------------------------------------
 
 TEST_F(MainWindowGui, AfterStartUpEveryWidgetShowsWhatItsControlHolds) {
-    gui.Then([&](wxDialog& window, CDialog&) {
+    gui_.Then([&](wxDialog& window, CDialog&) {
         ExpectMirrors(window);
         ExpectShown(window, IDC_MANUFACTURER, {"aviatik", "Kestrel"}, 0);
         ExpectShown(window, IDC_MODEL, {"Glider", "Tug"}, 0);
@@ -177,17 +167,17 @@ TEST_F(MainWindowGui, AfterStartUpEveryWidgetShowsWhatItsControlHolds) {
         }
         EXPECT_EQ(LabelsOf<wxButton>(window).size(), std::size(buttons));
         EXPECT_EQ(wxtest::FocusedControlId(window), IDOK);
-        EXPECT_TRUE(boxes.Boxes().empty());
+        EXPECT_TRUE(boxes_.Boxes().empty());
         Leave(window);
     });
-    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
-    EXPECT_EQ(gui.WindowsShown(), 1);
+    EXPECT_EQ(dialog_.DoModal(), IDCANCEL);
+    EXPECT_EQ(gui_.WindowsShown(), 1);
 }
 
 // ---- The aircraft selection ------------------------------------------------------------------
 
 TEST_F(MainWindowGui, APickInTheManufacturerWidgetCascadesToModelVariationAndPicture) {
-    gui.Then([&](wxDialog& window, CDialog&) {
+    gui_.Then([&](wxDialog& window, CDialog&) {
         wxtest::TypeText(window, IDC_DISPLAY_NAME, "typed");
         ASSERT_TRUE(wxtest::PickText(window, IDC_MANUFACTURER, "Kestrel"));
         ExpectShown(window, IDC_MODEL, {"K1", "K2"}, 0);
@@ -208,7 +198,7 @@ TEST_F(MainWindowGui, APickInTheManufacturerWidgetCascadesToModelVariationAndPic
 
         wxtest::ClickButton(window, IDC_AUTO_FILL);
         EXPECT_EQ(wxtest::ShownText(window, IDC_DISPLAY_NAME), "Kestrel K2 Red");
-        EXPECT_EQ(dialog.DisplayNameBox().Text(), "Kestrel K2 Red");
+        EXPECT_EQ(dialog_.DisplayNameBox().Text(), "Kestrel K2 Red");
 
         ASSERT_TRUE(wxtest::PickText(window, IDC_MANUFACTURER, "aviatik"));
         ExpectShown(window, IDC_MODEL, {"Glider", "Tug"}, 0);
@@ -219,10 +209,10 @@ TEST_F(MainWindowGui, APickInTheManufacturerWidgetCascadesToModelVariationAndPic
         // The category lists take no part in the aircraft selection.
         ExpectShown(window, IDC_CATEGORY, {"Airliners", "Trainers"}, 0);
         ExpectShown(window, IDC_ENTRY_LIST, kFirstEntries, -1);
-        EXPECT_TRUE(boxes.Boxes().empty());
+        EXPECT_TRUE(boxes_.Boxes().empty());
         Leave(window);
     });
-    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    EXPECT_EQ(dialog_.DoModal(), IDCANCEL);
 }
 
 // ---- The exit question -------------------------------------------------------------------
@@ -239,21 +229,21 @@ class MainWindowGuiExit : public MainWindowGui, public ::testing::WithParamInter
 
 TEST_P(MainWindowGuiExit, AsksTheExitQuestionNoKeepsTheWindowYesEndsIt) {
     const Way& way = GetParam();
-    gui.Then([&](wxDialog& window, CDialog&) {
+    gui_.Then([&](wxDialog& window, CDialog&) {
         ASSERT_TRUE(wxtest::PickText(window, IDC_MANUFACTURER, "Kestrel"));
         wxtest::PickItem(window, IDC_ENTRY_LIST, 1);
         wxtest::TypeText(window, IDC_DISPLAY_NAME, "kept");
 
-        boxes.Answer(IDNO);
+        boxes_.Answer(IDNO);
         way.act(window);
-        ASSERT_EQ(boxes.Boxes().size(), 1u);
-        const MessageBoxScript::Box& box = boxes.Boxes()[0];
+        ASSERT_EQ(boxes_.Boxes().size(), 1u);
+        const MessageBoxScript::Box& box = boxes_.Boxes()[0];
         EXPECT_EQ(box.text, "Do you really want to exit?");
         EXPECT_EQ(box.caption, "Warning");
         EXPECT_EQ(box.type, static_cast<unsigned>(MB_YESNO));
         EXPECT_TRUE(box.yesDefault);
         EXPECT_EQ(box.parent, &window);
-        EXPECT_FALSE(dialog.HasEnded());
+        EXPECT_FALSE(dialog_.HasEnded());
         EXPECT_TRUE(window.IsShown());
         EXPECT_TRUE(window.IsModal());
         EXPECT_EQ(wxtest::ShownText(window, IDC_DISPLAY_NAME), "kept");
@@ -261,16 +251,16 @@ TEST_P(MainWindowGuiExit, AsksTheExitQuestionNoKeepsTheWindowYesEndsIt) {
         EXPECT_EQ(wxtest::ShownSelection(window, IDC_ENTRY_LIST), 1);
         ExpectMirrors(window);
 
-        boxes.Answer(IDYES);
+        boxes_.Answer(IDYES);
         way.act(window);
-        EXPECT_EQ(boxes.Boxes().size(), 2u);
-        EXPECT_TRUE(dialog.HasEnded());
+        EXPECT_EQ(boxes_.Boxes().size(), 2u);
+        EXPECT_TRUE(dialog_.HasEnded());
     });
-    EXPECT_EQ(dialog.DoModal(), way.result);
-    EXPECT_EQ(boxes.PendingAnswers(), 0);
-    EXPECT_EQ(boxes.Unanswered(), 0);
+    EXPECT_EQ(dialog_.DoModal(), way.result);
+    EXPECT_EQ(boxes_.PendingAnswers(), 0);
+    EXPECT_EQ(boxes_.Unanswered(), 0);
     // Leaving writes nothing.
-    EXPECT_EQ(sim.ReadCategories(), kCategories);
+    EXPECT_EQ(sim_.ReadCategories(), kCategories);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -285,9 +275,9 @@ INSTANTIATE_TEST_SUITE_P(
 // ---- The about box -----------------------------------------------------------------------
 
 TEST_F(MainWindowGui, TheWindowMenuOpensTheAboutBoxCentredOverTheMainWindow) {
-    wxtest::WindowMenuScript menus(gui.Host());
+    wxtest::WindowMenuScript menus(gui_.Host());
     wxDialog* mainWindow = nullptr;
-    gui.Then([&](wxDialog& window, CDialog&) {
+    gui_.Then([&](wxDialog& window, CDialog&) {
         mainWindow = &window;
         wxtest::TypeText(window, IDC_DISPLAY_NAME, "kept");
         menus.Choose("&About Quillmarsh...");
@@ -297,14 +287,14 @@ TEST_F(MainWindowGui, TheWindowMenuOpensTheAboutBoxCentredOverTheMainWindow) {
         ASSERT_GE(menu.size(), 2u);
         EXPECT_TRUE(menu[menu.size() - 2].separator);
         EXPECT_EQ(menu.back(), (wxtest::WindowMenuScript::Entry{false, "&About Quillmarsh..."}));
-        EXPECT_EQ(gui.WindowsShown(), 2);
+        EXPECT_EQ(gui_.WindowsShown(), 2);
         // The about box leaves the main window as it was.
         EXPECT_EQ(wxtest::ShownText(window, IDC_DISPLAY_NAME), "kept");
         ExpectMirrors(window);
         EXPECT_TRUE(window.IsModal());
         Leave(window);
     });
-    gui.Then([&](wxDialog& window, CDialog& about) {
+    gui_.Then([&](wxDialog& window, CDialog& about) {
         EXPECT_EQ(about.TemplateId(), IDD_ABOUTBOX);
         EXPECT_EQ(ToCp1252(window.GetTitle()), "About Quillmarsh");
         EXPECT_EQ(LabelsOf<wxStaticText>(window), Items{"Quillmarsh Version 1.0"});
@@ -315,31 +305,31 @@ TEST_F(MainWindowGui, TheWindowMenuOpensTheAboutBoxCentredOverTheMainWindow) {
         ExpectCentredOver(window, *mainWindow);
         wxtest::ClickButton(window, IDOK);
     });
-    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    EXPECT_EQ(dialog_.DoModal(), IDCANCEL);
     EXPECT_EQ(menus.Missed(), 0);
     // Only the exit question: the about box asks nothing.
-    EXPECT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes_.Boxes().size(), 1u);
 }
 
 // ---- The new-category dialog --------------------------------------------------------------
 
 TEST_F(MainWindowGui, AddInNewCreatesTheCategoryTypedInTheNewCategoryDialog) {
-    const std::string thumbnail = sim.ThumbnailPath("Kestrel", kBlue);
+    const std::string thumbnail = sim_.ThumbnailPath("Kestrel", kBlue);
     wxDialog* mainWindow = nullptr;
-    gui.Then([&](wxDialog& window, CDialog&) {
+    gui_.Then([&](wxDialog& window, CDialog&) {
         mainWindow = &window;
         ASSERT_TRUE(wxtest::PickText(window, IDC_MANUFACTURER, "Kestrel"));
         ASSERT_TRUE(wxtest::PickText(window, IDC_VARIATION, "Blue"));
         wxtest::TypeText(window, IDC_DISPLAY_NAME, "My Blue");
         wxtest::ClickButton(window, IDC_ADD_IN_NEW);
-        EXPECT_EQ(gui.WindowsShown(), 2);
+        EXPECT_EQ(gui_.WindowsShown(), 2);
         ExpectShown(window, IDC_CATEGORY, {"Airliners", "Gliders", "Trainers"}, 1);
         ExpectShown(window, IDC_ENTRY_LIST, {"My Blue"}, -1);
         ExpectMirrors(window);
-        EXPECT_TRUE(boxes.Boxes().empty());
+        EXPECT_TRUE(boxes_.Boxes().empty());
         Leave(window);
     });
-    gui.Then([&](wxDialog& window, CDialog& newCategory) {
+    gui_.Then([&](wxDialog& window, CDialog& newCategory) {
         EXPECT_EQ(newCategory.TemplateId(), IDD_NEW_CATEGORY);
         EXPECT_EQ(ToCp1252(window.GetTitle()), "New Category");
         EXPECT_EQ(LabelsOf<wxStaticText>(window), Items{"Enter new category name"});
@@ -361,11 +351,11 @@ TEST_F(MainWindowGui, AddInNewCreatesTheCategoryTypedInTheNewCategoryDialog) {
         wxtest::PressEnter(window);
         EXPECT_TRUE(newCategory.HasEnded());
     });
-    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
-    EXPECT_EQ(SectionLines(sim.ReadCategories(), "Gliders"),
+    EXPECT_EQ(dialog_.DoModal(), IDCANCEL);
+    EXPECT_EQ(SectionLines(sim_.ReadCategories(), "Gliders"),
               (Items{"aircraft0.title=Kestrel K1 Blue", "aircraft0.thumbnail=" + thumbnail,
                      "aircraft0.displayName=My Blue"}));
-    EXPECT_EQ(SectionLines(sim.ReadCategories(), "Trainers"), SectionLines(kCategories, "Trainers"));
+    EXPECT_EQ(SectionLines(sim_.ReadCategories(), "Trainers"), SectionLines(kCategories, "Trainers"));
 }
 
 TEST_F(MainWindowGui, CancellingTheNewCategoryDialogSelectsTheFirstCategory) {
@@ -378,7 +368,7 @@ TEST_F(MainWindowGui, CancellingTheNewCategoryDialogSelectsTheFirstCategory) {
         {"Escape", [](wxDialog& w) { wxtest::PressEscape(w); }},
         {"close box", [](wxDialog& w) { wxtest::CloseBox(w); }},
     };
-    gui.Then([&](wxDialog& window, CDialog&) {
+    gui_.Then([&](wxDialog& window, CDialog&) {
         for (const Cancel& cancel : cancels) {
             SCOPED_TRACE(cancel.way);
             ASSERT_TRUE(wxtest::PickText(window, IDC_CATEGORY, "Trainers"));
@@ -389,20 +379,20 @@ TEST_F(MainWindowGui, CancellingTheNewCategoryDialogSelectsTheFirstCategory) {
             ExpectShown(window, IDC_ENTRY_LIST, kFirstEntries, -1);
             ExpectMirrors(window);
         }
-        EXPECT_TRUE(boxes.Boxes().empty());
+        EXPECT_TRUE(boxes_.Boxes().empty());
         Leave(window);
     });
     for (const Cancel& cancel : cancels) {
-        gui.Then([&](wxDialog& window, CDialog& newCategory) {
+        gui_.Then([&](wxDialog& window, CDialog& newCategory) {
             EXPECT_EQ(newCategory.TemplateId(), IDD_NEW_CATEGORY);
             wxtest::TypeText(window, IDC_NEW_CATEGORY_NAME, "Never");
             cancel.act(window);
             EXPECT_TRUE(newCategory.HasEnded());
         });
     }
-    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
-    EXPECT_EQ(gui.WindowsShown(), 1 + static_cast<int>(std::size(cancels)));
-    EXPECT_EQ(sim.ReadCategories(), kCategories);
+    EXPECT_EQ(dialog_.DoModal(), IDCANCEL);
+    EXPECT_EQ(gui_.WindowsShown(), 1 + static_cast<int>(std::size(cancels)));
+    EXPECT_EQ(sim_.ReadCategories(), kCategories);
 }
 
 // ---- A start from the wrong folder -------------------------------------------------------------

@@ -329,8 +329,6 @@ bool ReadableFiles::Opens(const std::string& path) const {
     return S_ISREG(info.st_mode);
 }
 
-bool FileOpensForReading(const std::string& path) { return ReadableFiles().Opens(path); }
-
 std::string GetCurrentDirectoryA() {
     std::string buffer(256, '\0');
     for (;;) {

@@ -31,13 +31,11 @@ std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder);
 // components from there on are kept as spelled.
 std::string ResolvePathNoCase(const std::string& path);
 
-// True when `path` names a regular file that opens for reading. A named pipe
-// does not make it wait for a writer.
-bool FileOpensForReading(const std::string& path);
-
-// FileOpensForReading for many files in a row (a folder scan asks it of every
-// thumbnail), with the process's user and group read once, when made: one
-// status call a file where the permission bits tell, an open where they don't.
+// Whether files name regular files that open for reading, asked of many files
+// in a row (a folder scan asks it of every thumbnail). A named pipe does not
+// make it wait for a writer. The process's user and group are read once, when
+// made: one status call a file where the permission bits tell, an open where
+// they don't.
 class ReadableFiles {
 public:
     ReadableFiles();

@@ -252,7 +252,7 @@ TEST_F(ResolvePathNoCaseTest, ExactOrEmptyPathComesBackUnchanged) {
 // ---------------------------------------------------------------------------
 // Opening, reading, stamping
 
-TEST(FileOpensForReadingTest, OnlyRegularFilesThatOpen) {
+TEST(ReadableFilesTest, OnlyRegularFilesThatOpen) {
     TempDir dir;
     WriteFile(dir / "file.bmp", "BM");
     WriteFile(dir / "empty.bmp", "");
@@ -271,17 +271,18 @@ TEST(FileOpensForReadingTest, OnlyRegularFilesThatOpen) {
                  {"folder", false},       {"linkToFolder", false}, {"dangling", false},
                  {"pipe", false},         {"missing.bmp", false},  {"file.bmp/x", false},
                  {"FILE.BMP", false},     {"zero", false}};
-    for (const auto& c : cases) EXPECT_EQ(FileOpensForReading(dir / c.name), c.opens) << c.name;
+    const ReadableFiles files;
+    for (const auto& c : cases) EXPECT_EQ(files.Opens(dir / c.name), c.opens) << c.name;
 }
 
-TEST(FileOpensForReadingTest, UnreadableFileDoesNotOpen) {
+TEST(ReadableFilesTest, UnreadableFileDoesNotOpen) {
     TempDir dir;
     WriteFile(dir / "locked", "x");
     if (!test::GiveToUnprivilegedUser(dir.Path())) GTEST_SKIP() << "no unprivileged user";
     ASSERT_EQ(::chmod((dir / "locked").c_str(), 0), 0);
     const auto opened = test::RunUnprivileged([&] {
         std::string reason;
-        return std::string(FileOpensForReading(dir / "locked") ? "opens" : "does not open") + "; " +
+        return std::string(ReadableFiles().Opens(dir / "locked") ? "opens" : "does not open") + "; " +
                (ReadWholeFile(dir / "locked", &reason) ? "read" : reason);
     });
     if (!opened) GTEST_SKIP() << "no unprivileged user";
@@ -292,7 +293,7 @@ TEST(FileOpensForReadingTest, UnreadableFileDoesNotOpen) {
 // gives, for every mix of owner, group and bits: run as an unprivileged user,
 // against files of its own and of the superuser's (when the tests run as the
 // superuser, who can give them away).
-TEST(FileOpensForReadingTest, PermissionBitsAnswerAsAnOpenWould) {
+TEST(ReadableFilesTest, PermissionBitsAnswerAsAnOpenWould) {
     TempDir dir;
     const mode_t modes[] = {0000, 0400, 0040, 0004, 0440, 0404, 0044, 0444, 0600, 0644, 0640, 0604, 0200};
     std::vector<std::string> names;
@@ -318,7 +319,6 @@ TEST(FileOpensForReadingTest, PermissionBitsAnswerAsAnOpenWould) {
             const int fd = ::open((dir / name).c_str(), O_RDONLY);
             if (fd >= 0) ::close(fd);
             if (files.Opens(dir / name) != (fd >= 0)) differ += name + " ";
-            if (FileOpensForReading(dir / name) != (fd >= 0)) differ += name + "(one) ";
         }
         return differ;
     });

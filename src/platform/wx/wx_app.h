@@ -10,10 +10,6 @@ namespace qm {
 bool StartWx(int argc, char** argv);
 // Ends what StartWx began.
 void StopWx();
-// Makes the fonts StartWx began to load beside the toolkit the ones this
-// thread's text is measured and drawn with, waiting for them if need be;
-// once, before the first window measures its text.
-void AdoptLoadedFonts();
 
 // Runs `entry` (which shows the program's dialogs modally; no main loop is
 // needed) with a WxHost installed, and returns its status. Without a

@@ -19,8 +19,8 @@
 #include <gtk/gtk.h>
 #endif
 
-#include "platform/wx/wx_app.h"
 #include "platform/wx/wx_codec.h"
+#include "platform/wx/wx_fonts.h"
 #include "platform/wx/wx_host.h"
 #include "platform/wx/wx_image.h"
 #include "platform/wx/wx_layout.h"

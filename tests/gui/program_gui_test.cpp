@@ -201,9 +201,8 @@ int CountColour(const wxImage& image, unsigned char r, unsigned char g, unsigned
 constexpr int kThumbWidth = 120;
 constexpr int kThumbHeight = 80;
 constexpr unsigned char kThumbRgb[3] = {30, 200, 60};
-// Shown whole: the theme's rounded sunken edge may cover a few pixels at the
-// picture's corner, nothing more.
-constexpr int kThumbShown = kThumbWidth * kThumbHeight - 20;
+// Shown whole: the sunken edge lies around the picture, not over its corners.
+constexpr int kThumbShown = kThumbWidth * kThumbHeight;
 
 // A screenshot of `window` in the file `shot`, taken again until at least
 // `thumbnailPixels` pixels of the thumbnail's colour show (or the step's

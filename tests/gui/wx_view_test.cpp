@@ -21,6 +21,7 @@
 #include "platform/dialog_template.h"
 #include "platform/wx/wx_codec.h"
 #include "platform/wx/wx_units.h"
+#include "platform/wx/wx_view.h"
 #include "support/bmp_encode.h"
 
 namespace qm {
@@ -742,9 +743,17 @@ TEST(WxView, TheMainWindowsSizeFitsA1280By1024ScreenAndControlsKeepTheirPlace) {
         ASSERT_NE(picture, nullptr);
         const wxRect place(units.X(45), units.Y(101), units.X(248) - units.X(45), units.Y(241) - units.Y(101));
         EXPECT_EQ(picture->GetRect(), place);
-        // A 300 x 224 picture shows whole inside the sunken edge.
-        EXPECT_GE(picture->GetClientSize().x, 300);
-        EXPECT_GE(picture->GetClientSize().y, 224);
+        // A 300 x 224 picture shows whole inside the sunken edge, which
+        // takes at least a pixel on each side.
+        auto* panel = dynamic_cast<PicturePanel*>(picture);
+        ASSERT_NE(panel, nullptr);
+        const wxRect area = panel->PictureArea();
+        EXPECT_GE(area.width, 300);
+        EXPECT_GE(area.height, 224);
+        EXPECT_GE(area.x, 1);
+        EXPECT_GE(area.y, 1);
+        EXPECT_LE(area.GetRight(), picture->GetClientSize().x - 2);
+        EXPECT_LE(area.GetBottom(), picture->GetClientSize().y - 2);
 
         // At the default font the window, with a title bar, fits a 1280 x 1024 screen.
         EXPECT_LE(window.GetSize().x, 1280);

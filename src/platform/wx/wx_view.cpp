@@ -174,11 +174,41 @@ void VirtualListBox::OnChar(wxKeyEvent& event) {
 
 // ---- The picture ----------------------------------------------------------------
 
+#ifdef __WXGTK__
+// The sunken edge is the theme's frame, drawn by the picture itself. The
+// toolkit's own sunken border is an edit box's: it measures that on a hidden
+// window of its own, made and shown for the purpose (a seventh of the time
+// the main window takes to show), and the box's rounded corners cover the
+// picture's.
+constexpr long kSunkenBorder = wxBORDER_NONE;
+#else
+constexpr long kSunkenBorder = wxBORDER_SUNKEN;
+#endif
+
 PicturePanel::PicturePanel(wxWindow* parent, wxWindowID id, const wxPoint& position, const wxSize& size,
                            bool sunken, int templateImage)
-    : wxWindow(parent, id, position, size, (sunken ? wxBORDER_SUNKEN : wxBORDER_NONE) | wxFULL_REPAINT_ON_RESIZE),
-      templateImage_(templateImage) {
+    : wxWindow(parent, id, position, size, (sunken ? kSunkenBorder : long{wxBORDER_NONE}) | wxFULL_REPAINT_ON_RESIZE),
+      sunken_(sunken), templateImage_(templateImage) {
+#ifdef __WXGTK__
+    if (sunken_) gtk_style_context_add_class(gtk_widget_get_style_context(GetHandle()), GTK_STYLE_CLASS_FRAME);
+#endif
     Bind(wxEVT_PAINT, &PicturePanel::OnPaint, this);
+}
+
+wxRect PicturePanel::PictureArea() const {
+    wxRect area(GetClientSize());
+#ifdef __WXGTK__
+    if (sunken_) {
+        GtkStyleContext* style = gtk_widget_get_style_context(GetHandle());
+        GtkBorder edge{};
+        gtk_style_context_get_border(style, gtk_style_context_get_state(style), &edge);
+        area.x = edge.left;
+        area.y = edge.top;
+        area.width = std::max(0, area.width - edge.left - edge.right);
+        area.height = std::max(0, area.height - edge.top - edge.bottom);
+    }
+#endif
+    return area;
 }
 
 void PicturePanel::SetPicture(BitmapHandle picture) {
@@ -203,7 +233,18 @@ void PicturePanel::OnPaint(wxPaintEvent& /*event*/) {
         shown_ = ToWxBitmap(Picture());
         converted_ = true;
     }
-    if (shown_.IsOk()) dc.DrawBitmap(shown_, 0, 0);
+    const wxRect area = PictureArea();
+    if (shown_.IsOk() && !area.IsEmpty()) {
+        const wxDCClipper clip(dc, area);
+        dc.DrawBitmap(shown_, area.x, area.y);
+    }
+#ifdef __WXGTK__
+    if (sunken_)
+        if (auto* cairo = static_cast<cairo_t*>(dc.GetImpl()->GetCairoContext())) {
+            const wxSize size = GetClientSize();
+            gtk_render_frame(gtk_widget_get_style_context(GetHandle()), cairo, 0, 0, size.x, size.y);
+        }
+#endif
 }
 
 // ---- The window -------------------------------------------------------------------

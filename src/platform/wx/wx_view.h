@@ -26,8 +26,9 @@ namespace qm {
 class WxHost;
 
 // A picture control: its bitmap at the bitmap's own size from the top left
-// corner, clipped to the control; nothing for a null bitmap. Like any static
-// control it never takes the keyboard focus. The template's image (the
+// corner, clipped to the control (inside its sunken edge, for a sunken one);
+// nothing for a null bitmap. Like any static control it never takes the
+// keyboard focus. The template's image (the
 // bitmap resource `templateImage`, 0 for none) is shown until SetPicture;
 // it is decoded only when it is to be drawn or read, since the program
 // mostly replaces it before the window is first drawn. A bitmap becomes the
@@ -38,12 +39,15 @@ public:
                  int templateImage = 0);
     void SetPicture(BitmapHandle picture);
     const BitmapHandle& Picture() const;
+    // Where the bitmap shows: the client area less the sunken edge.
+    wxRect PictureArea() const;
     bool AcceptsFocus() const override { return false; }
     bool AcceptsFocusFromKeyboard() const override { return false; }
 
 private:
     void OnPaint(wxPaintEvent& event);
 
+    bool sunken_;
     mutable int templateImage_;  // not yet decoded; 0 once it is, or once replaced
     mutable BitmapHandle picture_;
     wxBitmap shown_;

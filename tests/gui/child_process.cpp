@@ -8,7 +8,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <thread>
+
+#include "support/temp_dir.h"
 
 extern char** environ;
 
@@ -119,6 +122,27 @@ Server::~Server() {
     if (pid_ <= 0) return;
     ::kill(pid_, SIGTERM);
     ::waitpid(pid_, nullptr, 0);
+}
+
+OwnDisplay::OwnDisplay(const std::string& screen)
+    : xvfb_({"Xvfb", "-displayfd", "{fd}", "-screen", "0", screen, "-noreset", "-nolisten", "tcp"}) {}
+
+std::optional<std::string> OwnDisplay::MergeResources(const std::string& resources,
+                                                      const std::string& scratch) const {
+    const std::string file = scratch + "/resources";
+    const std::string output = scratch + "/xrdb.txt";
+    WriteFile(file, resources);
+    ChildProcess xrdb({"/usr/bin/xrdb", "-display", Name(), "-nocpp", "-merge", file}, EnvironmentWith({}), "",
+                      output, true);
+    const std::optional<int> status = xrdb.WaitForExit(std::chrono::seconds(10));
+    if (status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0) return std::nullopt;
+    return "xrdb failed: " + ReadFile(output);
+}
+
+std::string TestNameFrom(std::string text) {
+    for (char& c : text)
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    return text;
 }
 
 }  // namespace qm::test

@@ -67,4 +67,23 @@ private:
     std::string ready_;
 };
 
+// A virtual display of its own that keeps its X resources between clients
+// (one that resets when its last client leaves drops them).
+class OwnDisplay {
+public:
+    explicit OwnDisplay(const std::string& screen);
+    // ":N", or empty when the display did not start.
+    std::string Name() const { return xvfb_.Ready().empty() ? std::string() : ":" + xvfb_.Ready(); }
+    // Merges the X resource lines `resources` into the display's, with
+    // `scratch` a folder for the files this takes; answers what xrdb said
+    // when it failed.
+    std::optional<std::string> MergeResources(const std::string& resources, const std::string& scratch) const;
+
+private:
+    Server xvfb_;
+};
+
+// `text` as the name of a test: letters and digits kept, anything else '_'.
+std::string TestNameFrom(std::string text);
+
 }  // namespace qm::test

@@ -448,19 +448,14 @@ class MainWindowLayoutAtSetting : public ::testing::TestWithParam<DisplaySetting
 TEST_P(MainWindowLayoutAtSetting, HoldsOnADisplayOfItsOwn) {
     if (AtAnotherSetting()) GTEST_SKIP() << "already a run at " << std::getenv(kSettingVariable);
     const DisplaySetting& setting = GetParam();
-    // A display that keeps its X resources between clients (one that resets
-    // when its last client leaves drops them).
-    const Server xvfb({"Xvfb", "-displayfd", "{fd}", "-screen", "0", "1920x1080x24", "-noreset", "-nolisten", "tcp"});
-    ASSERT_FALSE(xvfb.Ready().empty()) << "Xvfb did not start";
-    const std::string display = ":" + xvfb.Ready();
+    const OwnDisplay own("1920x1080x24");
+    const std::string display = own.Name();
+    ASSERT_FALSE(display.empty()) << "Xvfb did not start";
     TempDir scratch;
     if (setting.xftDpi > 0) {
-        const std::string resources = scratch / "resources";
-        WriteFile(resources, "Xft.dpi: " + std::to_string(setting.xftDpi) + "\n");
-        ChildProcess xrdb({"/usr/bin/xrdb", "-display", display, "-nocpp", "-merge", resources}, EnvironmentWith({}),
-                          "", scratch / "xrdb.txt", true);
-        const std::optional<int> status = xrdb.WaitForExit(std::chrono::seconds(10));
-        ASSERT_TRUE(status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << ReadFile(scratch / "xrdb.txt");
+        const std::optional<std::string> failure =
+            own.MergeResources("Xft.dpi: " + std::to_string(setting.xftDpi) + "\n", scratch.Path());
+        ASSERT_FALSE(failure) << *failure;
     }
 
     // This run's units, at the default setting, for the other run to compare.
@@ -489,12 +484,7 @@ INSTANTIATE_TEST_SUITE_P(Settings, MainWindowLayoutAtSetting,
                          ::testing::Values(DisplaySetting{"Xft.dpi 144", 144, 1, 1.5},
                                            DisplaySetting{"Xft.dpi 192", 192, 1, 2.0},
                                            DisplaySetting{"GDK_SCALE 2", 0, 2, 1.0}),
-                         [](const auto& param) {
-                             std::string name = param.param.name;
-                             for (char& c : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                             return name;
-                         });
+                         [](const auto& param) { return TestNameFrom(param.param.name); });
 
 }  // namespace
 }  // namespace qm::test

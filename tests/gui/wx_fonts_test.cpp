@@ -4,7 +4,6 @@
 // toolkit would find none of them and load every font and letter again.
 #include <sys/wait.h>
 
-#include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <optional>
@@ -58,16 +57,12 @@ class ToolkitFontOptionsAtResources : public ::testing::TestWithParam<FontResour
 TEST_P(ToolkitFontOptionsAtResources, MatchOnADisplayOfItsOwn) {
     if (std::getenv(kResourcesVariable) != nullptr) GTEST_SKIP() << "already a run on a display of its own";
     const FontResources& setting = GetParam();
-    const Server xvfb({"Xvfb", "-displayfd", "{fd}", "-screen", "0", "1280x1024x24", "-noreset", "-nolisten", "tcp"});
-    ASSERT_FALSE(xvfb.Ready().empty()) << "Xvfb did not start";
-    const std::string display = ":" + xvfb.Ready();
+    const OwnDisplay own("1280x1024x24");
+    const std::string display = own.Name();
+    ASSERT_FALSE(display.empty()) << "Xvfb did not start";
     TempDir scratch;
-    const std::string resources = scratch / "resources";
-    WriteFile(resources, setting.resources);
-    ChildProcess xrdb({"/usr/bin/xrdb", "-display", display, "-nocpp", "-merge", resources}, EnvironmentWith({}), "",
-                      scratch / "xrdb.txt", true);
-    const std::optional<int> merged = xrdb.WaitForExit(std::chrono::seconds(10));
-    ASSERT_TRUE(merged && WIFEXITED(*merged) && WEXITSTATUS(*merged) == 0) << ReadFile(scratch / "xrdb.txt");
+    const std::optional<std::string> failure = own.MergeResources(setting.resources, scratch.Path());
+    ASSERT_FALSE(failure) << *failure;
 
     const std::string output = scratch / "output.txt";
     ChildProcess run({"/proc/self/exe", "--gtest_filter=ToolkitFontOptions.*"},
@@ -90,12 +85,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FontResources{"no hinting, vbgr", "Xft.hinting: 0\nXft.rgba: vbgr\n"},
                       FontResources{"no antialiasing", "Xft.antialias: 0\nXft.hintstyle: hintmedium\n"},
                       FontResources{"144 dpi", "Xft.dpi: 144\n"}),
-    [](const auto& param) {
-        std::string name = param.param.name;
-        for (char& c : name)
-            if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-        return name;
-    });
+    [](const auto& param) { return TestNameFrom(param.param.name); });
 
 }  // namespace
 }  // namespace qm::test

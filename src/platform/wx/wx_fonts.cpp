@@ -1,7 +1,9 @@
 #include "platform/wx/wx_fonts.h"
 
+#include <cstddef>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include <fontconfig/fontconfig.h>
 #include <pango/pangocairo.h>
@@ -30,6 +32,14 @@ std::string StringSetting(GdkScreen* screen, const char* name, const char* fallb
         result = g_value_get_string(&value);
     g_value_unset(&value);
     return result;
+}
+
+// The value `table` pairs with `name`, or `fallback`.
+template <class Value, std::size_t N>
+Value Named(const std::pair<const char*, Value> (&table)[N], const std::string& name, Value fallback) {
+    for (const auto& [text, value] : table)
+        if (name == text) return value;
+    return fallback;
 }
 
 // Loads the fonts of the windows' text on a thread of its own: the font
@@ -139,22 +149,23 @@ cairo_font_options_t* ToolkitFontOptions(GdkScreen* screen) {
     cairo_font_options_t* options = cairo_font_options_create();
     cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
 
+    static constexpr std::pair<const char*, cairo_hint_style_t> kHintStyles[] = {
+        {"hintnone", CAIRO_HINT_STYLE_NONE},
+        {"hintslight", CAIRO_HINT_STYLE_SLIGHT},
+        {"hintmedium", CAIRO_HINT_STYLE_MEDIUM},
+        {"hintfull", CAIRO_HINT_STYLE_FULL}};
+    static constexpr std::pair<const char*, cairo_subpixel_order_t> kSubpixelOrders[] = {
+        {"rgb", CAIRO_SUBPIXEL_ORDER_RGB},
+        {"bgr", CAIRO_SUBPIXEL_ORDER_BGR},
+        {"vrgb", CAIRO_SUBPIXEL_ORDER_VRGB},
+        {"vbgr", CAIRO_SUBPIXEL_ORDER_VBGR}};
+
     cairo_hint_style_t style = CAIRO_HINT_STYLE_DEFAULT;
-    if (hinting == 0) {
-        style = CAIRO_HINT_STYLE_NONE;
-    } else if (hinting == 1) {
-        if (hintStyle == "hintnone") style = CAIRO_HINT_STYLE_NONE;
-        else if (hintStyle == "hintslight") style = CAIRO_HINT_STYLE_SLIGHT;
-        else if (hintStyle == "hintmedium") style = CAIRO_HINT_STYLE_MEDIUM;
-        else if (hintStyle == "hintfull") style = CAIRO_HINT_STYLE_FULL;
-    }
+    if (hinting == 0) style = CAIRO_HINT_STYLE_NONE;
+    else if (hinting == 1) style = Named(kHintStyles, hintStyle, CAIRO_HINT_STYLE_DEFAULT);
     cairo_font_options_set_hint_style(options, style);
 
-    cairo_subpixel_order_t order = CAIRO_SUBPIXEL_ORDER_DEFAULT;
-    if (rgba == "rgb") order = CAIRO_SUBPIXEL_ORDER_RGB;
-    else if (rgba == "bgr") order = CAIRO_SUBPIXEL_ORDER_BGR;
-    else if (rgba == "vrgb") order = CAIRO_SUBPIXEL_ORDER_VRGB;
-    else if (rgba == "vbgr") order = CAIRO_SUBPIXEL_ORDER_VBGR;
+    const cairo_subpixel_order_t order = Named(kSubpixelOrders, rgba, CAIRO_SUBPIXEL_ORDER_DEFAULT);
     cairo_font_options_set_subpixel_order(options, order);
 
     cairo_antialias_t mode = CAIRO_ANTIALIAS_DEFAULT;

@@ -10,7 +10,6 @@
 // GDK_DPI_SCALE has the same effect) and at GTK's scale factor 2.
 #include <sys/wait.h>
 
-#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <cstdio>

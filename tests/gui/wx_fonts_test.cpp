@@ -18,7 +18,6 @@
 #include "gui/child_process.h"
 #include "gui/wx_gui_support.h"
 #include "platform/wx/wx_fonts.h"
-#include "support/sim_fixture.h"
 #include "support/temp_dir.h"
 
 namespace qm::test {

@@ -28,11 +28,10 @@ class WxHost;
 // A picture control: its bitmap at the bitmap's own size from the top left
 // corner, clipped to the control (inside its sunken edge, for a sunken one);
 // nothing for a null bitmap. Like any static control it never takes the
-// keyboard focus. The template's image (the
-// bitmap resource `templateImage`, 0 for none) is shown until SetPicture;
-// it is decoded only when it is to be drawn or read, since the program
-// mostly replaces it before the window is first drawn. A bitmap becomes the
-// toolkit's at its first paint.
+// keyboard focus. The template's image (the bitmap resource `templateImage`,
+// 0 for none) is shown until SetPicture; it is decoded only when it is to be
+// drawn or read, since the program mostly replaces it before the window is
+// first drawn. A bitmap becomes the toolkit's at its first paint.
 class PicturePanel : public wxWindow {
 public:
     PicturePanel(wxWindow* parent, wxWindowID id, const wxPoint& position, const wxSize& size, bool sunken,

@@ -77,6 +77,8 @@ constexpr int kRepetitions = 7;
 // Start-ups of the program and of its floor taken in turn, for the paired ratio.
 constexpr int kPairs = 15;
 constexpr auto kTimeout = std::chrono::seconds(30);
+// A window whose frame clock has not ticked for this long draws a change at once.
+constexpr auto kSettled = std::chrono::milliseconds(50);
 
 double MsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -352,6 +354,14 @@ struct Repaints {
     }
 };
 
+// When the window's frame clock last ticked. While anything animates (the
+// list's scroll bar fades out for a while after a scroll), the toolkit draws
+// only at the display's ticks, so a change waits for the next one.
+struct Ticks {
+    Clock::time_point last = Clock::now();
+    static void OnTick(GdkFrameClock*, gpointer self) { static_cast<Ticks*>(self)->last = Clock::now(); }
+};
+
 // Runs the toolkit's events until `done` holds.
 template <class Done>
 void RunEventsUntil(const Done& done, const char* what) {
@@ -383,8 +393,13 @@ public:
         : sim_(sim), headless_(headless), window_(window), dialog_(dialog), list_(EntryListOf(window)) {
         tree_ = list_.GtkGetTreeView();
         onDraw_ = g_signal_connect_after(tree_, "draw", G_CALLBACK(&Repaints::OnDraw), &repaints_);
+        clock_ = gtk_widget_get_frame_clock(tree_);
+        onTick_ = g_signal_connect(clock_, "after-paint", G_CALLBACK(&Ticks::OnTick), &ticks_);
     }
-    ~RemoveRun() { g_signal_handler_disconnect(tree_, onDraw_); }
+    ~RemoveRun() {
+        g_signal_handler_disconnect(tree_, onDraw_);
+        g_signal_handler_disconnect(clock_, onTick_);
+    }
     RemoveRun(const RemoveRun&) = delete;
     RemoveRun& operator=(const RemoveRun&) = delete;
 
@@ -395,6 +410,7 @@ public:
                 Prepare(entries);
                 headless_.Pick(IDC_CATEGORY, kBigCategory);
                 PickItem(headless_.dialog, IDC_ENTRY_LIST, LineOfEntry0(headless_.dialog));
+                Settle();
                 const auto start = Clock::now();
                 ClickButton(headless_.dialog, IDC_REMOVE);
                 state.SetIterationTime(MsSince(start) / 1e3);
@@ -410,7 +426,7 @@ public:
                 // Until what the picks changed is on the screen.
                 const int before = repaints_.count;
                 RunEventsUntil([&] { return repaints_.count > before; }, "the list to show the category");
-                while (wxTheApp->Pending()) wxTheApp->Dispatch();
+                Settle();
 
                 const int painted = repaints_.count;
                 const auto start = Clock::now();
@@ -424,6 +440,13 @@ public:
     }
 
 private:
+    // A person's click comes after the window has settled, when the toolkit
+    // draws a change as soon as it is made. Both ways of clicking wait
+    // alike, so that both start from the same idle processor.
+    void Settle() {
+        const auto from = Clock::now();
+        RunEventsUntil([&] { return Clock::now() - std::max(from, ticks_.last) > kSettled; }, "the window to settle");
+    }
     void Prepare(int entries) {
         if (entries != entries_) {
             sim_.categoryBytes = CategoryFileBytes(entries);
@@ -442,8 +465,11 @@ private:
     CQuillmarshDlg& dialog_;
     VirtualListBox& list_;
     Repaints repaints_;
+    Ticks ticks_;
     GtkWidget* tree_;
+    GdkFrameClock* clock_;
     gulong onDraw_;
+    gulong onTick_;
     int entries_ = 0;
 };
 

@@ -32,6 +32,10 @@ namespace {
 // Window-menu items carry their index from here on.
 constexpr int kMenuFirstId = 1;
 
+// A list box's reload that changes more lines than this (and a sixteenth of
+// the list) rebuilds the toolkit's rows instead of changing them one by one.
+constexpr std::size_t kMostRowsChanged = 64;
+
 // The control id where the toolkit leaves it free; the view finds its
 // widgets itself, so any id works for the logic.
 wxWindowID WidgetId(int id) {
@@ -59,15 +63,13 @@ bool IsBackground(ControlKind kind) {
 
 // ---- The list box --------------------------------------------------------------
 
-// The rows of a list box, read from its control object as the toolkit asks.
+// The lines a list box shows, handed to the toolkit as it asks for them.
 class VirtualListBox::Rows final : public wxDataViewVirtualListModel {
 public:
-    const SortedItemList* list = nullptr;
+    std::vector<std::string> texts;
 
     void GetValueByRow(wxVariant& value, unsigned row, unsigned /*column*/) const override {
-        value = list != nullptr && row < static_cast<unsigned>(list->GetCount())
-                    ? FromCp1252(list->GetItemText(static_cast<int>(row)))
-                    : wxString();
+        value = row < texts.size() ? FromCp1252(texts[row]) : wxString();
     }
     bool SetValueByRow(const wxVariant& /*value*/, unsigned /*row*/, unsigned /*column*/) override { return false; }
 };
@@ -98,35 +100,104 @@ VirtualListBox::VirtualListBox(wxWindow* parent, wxWindowID id, const wxPoint& p
     });
 }
 
-VirtualListBox::~VirtualListBox() { rows_->list = nullptr; }
-
 void VirtualListBox::Mirror(const SortedItemList& list, std::optional<ControlChange> change, int index) {
-    mirroring_ = true;
-    const int count = RowCount();
-    if (change == ControlChange::Reset) {
-        rows_->Reset(0);
-    } else if (change == ControlChange::ItemInserted && rows_->list == &list && index >= 0 && index <= count &&
-               count + 1 == list.GetCount()) {
-        rows_->RowInserted(static_cast<unsigned>(index));
-    } else if (change != ControlChange::Selection || rows_->list != &list) {
-        rows_->list = &list;
-        rows_->Reset(static_cast<unsigned>(list.GetCount()));
+    const bool sameList = list_ == &list;
+    list_ = &list;
+    if (change == ControlChange::Reset && sameList) {
+        // Shown with the refill that nearly always follows in the same turn:
+        // a reload then changes only the rows whose lines changed.
+        if (!resetPending_) CallAfter(&VirtualListBox::Sync);
+        resetPending_ = true;
+        return;
     }
-    mirroring_ = false;
+    if (change == ControlChange::ItemInserted && sameList && !resetPending_ && index >= 0 &&
+        static_cast<std::size_t>(index) <= rows_->texts.size() &&
+        rows_->texts.size() + 1 == list.Items().size()) {
+        const auto row = static_cast<unsigned>(index);
+        rows_->texts.insert(rows_->texts.begin() + index, list.Items()[row]);
+        mirroring_ = true;
+        rows_->RowInserted(row);
+        mirroring_ = false;
+    } else if (change != ControlChange::Selection || !sameList) {
+        resetPending_ = resetPending_ || change == ControlChange::Reset;
+        Sync();
+    }
     SelectRow(list.GetCurSel());
 }
 
-int VirtualListBox::RowCount() const { return static_cast<int>(rows_->GetCount()); }
+void VirtualListBox::Sync() {
+    if (list_ == nullptr) return;
+    const std::vector<std::string>& lines = list_->Items();
+    std::vector<std::string>& texts = rows_->texts;
+    const bool afterReset = std::exchange(resetPending_, false);
 
-wxString VirtualListBox::RowText(int row) const {
+    // The rows in between the lines both lists begin with and the lines
+    // both end with are the ones the change touched.
+    const std::size_t common = std::min(texts.size(), lines.size());
+    const std::size_t head =
+        static_cast<std::size_t>(std::mismatch(texts.begin(), texts.begin() + common, lines.begin()).first -
+                                 texts.begin());
+    const std::size_t tail = static_cast<std::size_t>(
+        std::mismatch(texts.rbegin(), texts.rend() - head, lines.rbegin(), lines.rend() - head).first -
+        texts.rbegin());
+    const std::size_t gone = texts.size() - head - tail;
+    const std::size_t come = lines.size() - head - tail;
+
+    mirroring_ = true;
+    if (std::max(gone, come) > kMostRowsChanged + lines.size() / 16) {
+        // Most of the list changed: the toolkit rebuilds its rows at once,
+        // for less than it takes to tell it row by row.
+        texts = lines;
+        rows_->Reset(static_cast<unsigned>(texts.size()));
+    } else {
+        const std::size_t changed = std::min(gone, come);
+        for (std::size_t row = head; row < head + changed; ++row) {
+            if (texts[row] == lines[row]) continue;
+            texts[row] = lines[row];
+            rows_->RowChanged(static_cast<unsigned>(row));
+        }
+        if (gone > come) {
+            texts.erase(texts.begin() + static_cast<std::ptrdiff_t>(head + changed),
+                        texts.begin() + static_cast<std::ptrdiff_t>(head + gone));
+            for (std::size_t row = head + gone; row-- > head + changed;) rows_->RowDeleted(static_cast<unsigned>(row));
+        } else {
+            texts.insert(texts.begin() + static_cast<std::ptrdiff_t>(head + changed),
+                         lines.begin() + static_cast<std::ptrdiff_t>(head + changed),
+                         lines.begin() + static_cast<std::ptrdiff_t>(head + come));
+            for (std::size_t row = head + changed; row < head + come; ++row)
+                rows_->RowInserted(static_cast<unsigned>(row));
+        }
+    }
+    if (afterReset && !texts.empty()) {
+        // As a list box refilled after a reset: the first line at the top and
+        // the keyboard's row on it, nothing selected.
+        selection_ = -1;
+        UnselectAll();
+        const wxDataViewItem first = rows_->GetItem(0);
+        SetCurrentItem(first);
+        EnsureVisible(first);
+    }
+    mirroring_ = false;
+}
+
+int VirtualListBox::RowCount() {
+    Sync();
+    return static_cast<int>(rows_->GetCount());
+}
+
+wxString VirtualListBox::RowText(int row) {
     wxVariant value;
     if (row >= 0 && row < RowCount()) rows_->GetValueByRow(value, static_cast<unsigned>(row), 0);
     return value.IsNull() ? wxString() : value.GetString();
 }
 
-wxDataViewItem VirtualListBox::ItemOfRow(int row) const { return rows_->GetItem(static_cast<unsigned>(row)); }
+wxDataViewItem VirtualListBox::ItemOfRow(int row) {
+    Sync();
+    return rows_->GetItem(static_cast<unsigned>(row));
+}
 
-int VirtualListBox::SelectedRow() const {
+int VirtualListBox::SelectedRow() {
+    Sync();
     const wxDataViewItem item = GetSelection();
     return item.IsOk() ? static_cast<int>(rows_->GetRow(item)) : -1;
 }
@@ -569,6 +640,9 @@ Rect DialogView::GetClientRect() const {
 void DialogView::Send(const Message& message) {
     if (dialog_.HasEnded()) return;  // input that arrives after the end
     dialog_.Dispatch(message);
+    // A list the handler reset and left empty shows so before it is drawn.
+    for (const Item& item : items_)
+        if (item.mirrored && item.entry->kind == ControlKind::ListBox) static_cast<VirtualListBox&>(*item.widget).Sync();
 }
 
 void DialogView::OnPicked(const Item& item, int index) {

@@ -54,29 +54,32 @@ private:
 };
 
 // A list box: one column of the control object's items in a native list
-// that asks for the rows it shows, so a reload of many thousands of items
-// costs what the list object costs. At most one row is selected; only the
-// person selects, with a click on a row or a key in the list, and each such
-// change is reported to `onPicked`. The toolkit's own selections (the first
-// row as the focus arrives, a row deselected with Ctrl) are undone. A
-// printable character typed in the list goes to `onTyped` instead of the
-// toolkit's search box.
+// that asks for the rows it shows. The rows keep the lines they show and
+// follow a change as the lines it touched: a reload of many thousands of
+// lines that changes a few changes a few rows. At most one row is selected;
+// only the person selects, with a click on a row or a key in the list, and
+// each such change is reported to `onPicked`. The toolkit's own selections
+// (the first row as the focus arrives, a row deselected with Ctrl) are
+// undone. A printable character typed in the list goes to `onTyped` instead
+// of the toolkit's search box.
 class VirtualListBox final : public wxDataViewCtrl {
 public:
     VirtualListBox(wxWindow* parent, wxWindowID id, const wxPoint& position, const wxSize& size);
-    ~VirtualListBox() override;
 
-    // Shows `change` of `list` (no change: all of it); the rows stay drawn
-    // from `list`, which must outlive the widget or be replaced.
+    // Shows `change` of `list` (no change: all of it). A reset is shown
+    // together with what follows it in the same turn of the event loop, or
+    // at the latest when the turn ends or the rows are next asked about.
     void Mirror(const SortedItemList& list, std::optional<ControlChange> change, int index);
+    // Shows the list object's lines now.
+    void Sync();
     void SetOnPicked(std::function<void(int row)> onPicked) { onPicked_ = std::move(onPicked); }
     void SetOnTyped(std::function<void(const wxString& typed)> onTyped) { onTyped_ = std::move(onTyped); }
 
-    int RowCount() const;
-    wxString RowText(int row) const;
-    wxDataViewItem ItemOfRow(int row) const;
+    int RowCount();
+    wxString RowText(int row);
+    wxDataViewItem ItemOfRow(int row);
     // The selected row, or -1.
-    int SelectedRow() const;
+    int SelectedRow();
     // The program's selection (-1: none), scrolled into view; no report.
     void SelectRow(int row);
 
@@ -86,10 +89,12 @@ private:
     void OnChar(wxKeyEvent& event);
 
     Rows* rows_;  // owned by the widget through its reference count
+    const SortedItemList* list_ = nullptr;
     std::function<void(int)> onPicked_;
     std::function<void(const wxString&)> onTyped_;
-    int selection_ = -1;       // the selection the widget keeps
-    bool mirroring_ = false;   // a change of the program's is under way
+    int selection_ = -1;          // the selection the widget keeps
+    bool resetPending_ = false;   // the list object was reset since the rows last followed it
+    bool mirroring_ = false;      // a change of the program's is under way
     bool focusArriving_ = false;
 };
 

@@ -49,15 +49,7 @@ const std::string kCategories = CrlfLines({
     "aircraft2.displayName=Glider",
 });
 
-// Runs the event loop for `ms` milliseconds, so that simulated input reaches
-// the widgets and what it causes has happened.
-void Settle(long ms = 150) {
-    const wxStopWatch watch;
-    while (watch.Time() < ms) {
-        wxTheApp->Yield(true);
-        wxMilliSleep(5);
-    }
-}
+using wxtest::Settle;
 
 // Runs the event loop until `done` holds (at most 3 s on a busy machine),
 // and a little longer for what else the input causes.
@@ -263,6 +255,33 @@ TEST_F(KeyboardGui, AClickOnALineAndAnArrowKeySelectAndNotifyTheFocusAloneDoesNo
         EXPECT_EQ(boxes_.Boxes().size(), 1u) << "Enter in the list never reached the dialog";
         EXPECT_FALSE(dialog_.HasEnded());
         EXPECT_EQ(dialog_.EntryList().GetCurSel(), 0);
+        Leave(window);
+    });
+    dialog_.DoModal();
+}
+
+TEST_F(KeyboardGui, AfterARemoveTheListIsAsRefilledTheFirstArrowKeySelectsTheFirstLine) {
+    gui_.Then([&](wxDialog& window, CDialog&) {
+        ASSERT_TRUE(WaitActive(window)) << "the window never got the keyboard: is a window manager running?";
+        wxWindow& list = *wxtest::FindControlWidget(window, IDC_ENTRY_LIST);
+        Click(list, LineCentre(window, 2));
+        SettleUntil([&] { return dialog_.EntryList().GetCurSel() == 2; });
+        ASSERT_EQ(dialog_.DisplayNameBox().Text(), "Glider");
+
+        // The keyboard's row was on the line removed, and then on its neighbour.
+        wxtest::ClickButton(window, IDC_REMOVE);
+        Settle();
+        ASSERT_EQ(wxtest::ShownItems(window, IDC_ENTRY_LIST), (std::vector<std::string>{"alpha tug", "Blue K1"}));
+        EXPECT_EQ(wxtest::ShownSelection(window, IDC_ENTRY_LIST), -1);
+
+        wxtest::FocusControl(window, IDC_ENTRY_LIST);
+        SettleUntil([&] { return wxtest::FocusedControlId(window) == IDC_ENTRY_LIST; });
+        EXPECT_EQ(wxtest::ShownSelection(window, IDC_ENTRY_LIST), -1) << "the focus selected a line";
+        input_.Char(WXK_DOWN);
+        SettleUntil([&] { return dialog_.EntryList().GetCurSel() >= 0; });
+        EXPECT_EQ(dialog_.EntryList().GetCurSel(), 0);
+        EXPECT_EQ(wxtest::ShownSelection(window, IDC_ENTRY_LIST), 0);
+        EXPECT_EQ(dialog_.DisplayNameBox().Text(), "alpha tug");
         Leave(window);
     });
     dialog_.DoModal();

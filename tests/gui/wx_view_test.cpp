@@ -2,6 +2,7 @@
 // and what the person's picks, typing, keys, clicks and window menu send to
 // the dialog. Run under Xvfb.
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -302,6 +303,92 @@ TEST(WxView, WidgetsShowWhatTheControlObjectsHoldAfterInitAndEachChange) {
     });
     EXPECT_EQ(dialog.DoModal(), IDOK);
     EXPECT_EQ(gui.WindowsShown(), 1);
+}
+
+// ---- A list box's reloads ---------------------------------------------------------
+
+// "line 000" to "line 199", less the lines at `dropped`, plus `added`.
+std::vector<std::string> Lines(std::vector<int> dropped = {}, std::vector<std::string> added = {}) {
+    std::vector<std::string> lines;
+    for (int n = 0; n < 200; ++n) {
+        if (std::find(dropped.begin(), dropped.end(), n) != dropped.end()) continue;
+        char line[16];
+        std::snprintf(line, sizeof line, "line %03d", n);
+        lines.push_back(line);
+    }
+    lines.insert(lines.end(), added.begin(), added.end());
+    return lines;
+}
+
+// Runs the events until the entry list has stopped scrolling (the toolkit
+// glides to a line the program brings into view).
+void ScrollSettles(wxDialog& window) {
+    for (int top = -2, waited = 0; waited < 2000; waited += 50) {
+        wxtest::Settle(50);
+        const int now = wxtest::TopRow(window, kEntries);
+        if (now == top) return;
+        top = now;
+    }
+}
+
+TEST(WxView, AReloadedListShowsEveryNewLineToTheEyeAndToAScreenReaderAsAFreshList) {
+    struct Reload {
+        const char* what;
+        std::vector<std::string> lines;
+    };
+    std::vector<std::string> others;
+    for (int n = 0; n < 150; ++n) others.push_back("other " + std::to_string(n));
+    const Reload reloads[] = {
+        {"one line removed", Lines({10})},
+        {"one line added", Lines({}, {"line 010a"})},
+        {"a line renamed where it sorts", Lines({100}, {"line 100 caf\xE9"})},
+        {"a line renamed to sort 40 lines further on", Lines({20}, {"line 060a"})},
+        {"a line renamed to sort at the other end", Lines({0}, {"line 199a"})},
+        {"the lines of another category", others},
+        {"the same lines", Lines()},
+        {"no lines", {}},
+    };
+
+    GuiHost gui;
+    TestDialog dialog;
+    gui.Then([&](wxDialog& window, CDialog& d) {
+        CListBox& list = AsTest(d).entries;
+        for (const Reload& reload : reloads) {
+            SCOPED_TRACE(reload.what);
+            // The list scrolled down to a selected line, every row read aloud.
+            list.ResetContent();
+            list.AddStrings(Lines());
+            list.SetCurSel(150);
+            ScrollSettles(window);
+            EXPECT_EQ(wxtest::ReadListRows(window, kEntries), Lines());
+            EXPECT_GT(wxtest::TopRow(window, kEntries), 100);
+
+            list.ResetContent();
+            list.AddStrings(reload.lines);
+            wxtest::Settle(20);
+            EXPECT_EQ(wxtest::ShownItems(window, kEntries), list.Items());
+            EXPECT_EQ(wxtest::ReadListRows(window, kEntries), list.Items());
+            EXPECT_EQ(wxtest::ShownSelection(window, kEntries), -1);
+            const int first = list.GetCount() > 0 ? 0 : -1;
+            EXPECT_EQ(wxtest::KeyboardRow(window, kEntries), first);
+            EXPECT_EQ(wxtest::TopRow(window, kEntries), first);
+        }
+
+        // Lines added to those shown, with no reset, leave the selected line
+        // selected and in view.
+        list.ResetContent();
+        list.AddStrings(Lines());
+        list.SetCurSel(150);
+        ScrollSettles(window);
+        list.AddStrings({"line 050a", "line 150a"});
+        ScrollSettles(window);
+        EXPECT_EQ(wxtest::ReadListRows(window, kEntries), list.Items());
+        EXPECT_EQ(wxtest::ShownSelection(window, kEntries), 151);
+        EXPECT_EQ(wxtest::KeyboardRow(window, kEntries), 151);
+        EXPECT_GT(wxtest::TopRow(window, kEntries), 100);
+        wxtest::ClickButton(window, IDOK);
+    });
+    EXPECT_EQ(dialog.DoModal(), IDOK);
 }
 
 TEST(WxView, PictureShowsTheTemplateImageUntilTheProgramSetsOne) {

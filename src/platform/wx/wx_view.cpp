@@ -92,7 +92,7 @@ VirtualListBox::VirtualListBox(wxWindow* parent, wxWindowID id, const wxPoint& p
     // (the keyboard's row) as the list gets the focus, in the same turn of
     // the event loop as the focus.
     Bind(wxEVT_SET_FOCUS, [this](wxFocusEvent& event) {
-        if (!GetCurrentItem().IsOk()) {
+        if (KeyboardRow() < 0) {
             focusArriving_ = true;
             CallAfter([this] { focusArriving_ = false; });
         }
@@ -106,11 +106,11 @@ void VirtualListBox::Mirror(const SortedItemList& list, std::optional<ControlCha
     if (change == ControlChange::Reset && sameList) {
         // Shown with the refill that nearly always follows in the same turn:
         // a reload then changes only the rows whose lines changed.
-        if (!resetPending_) CallAfter(&VirtualListBox::Sync);
-        resetPending_ = true;
+        if (!stale_) CallAfter(&VirtualListBox::Sync);
+        stale_ = resetPending_ = true;
         return;
     }
-    if (change == ControlChange::ItemInserted && sameList && !resetPending_ && index >= 0 &&
+    if (change == ControlChange::ItemInserted && sameList && !stale_ && index >= 0 &&
         static_cast<std::size_t>(index) <= rows_->texts.size() &&
         rows_->texts.size() + 1 == list.Items().size()) {
         const auto row = static_cast<unsigned>(index);
@@ -119,6 +119,7 @@ void VirtualListBox::Mirror(const SortedItemList& list, std::optional<ControlCha
         rows_->RowInserted(row);
         mirroring_ = false;
     } else if (change != ControlChange::Selection || !sameList) {
+        stale_ = true;
         resetPending_ = resetPending_ || change == ControlChange::Reset;
         Sync();
     }
@@ -126,10 +127,11 @@ void VirtualListBox::Mirror(const SortedItemList& list, std::optional<ControlCha
 }
 
 void VirtualListBox::Sync() {
-    if (list_ == nullptr) return;
+    if (!stale_ || list_ == nullptr) return;
+    stale_ = false;
+    const bool afterReset = std::exchange(resetPending_, false);
     const std::vector<std::string>& lines = list_->Items();
     std::vector<std::string>& texts = rows_->texts;
-    const bool afterReset = std::exchange(resetPending_, false);
 
     // The rows in between the lines both lists begin with and the lines
     // both end with are the ones the change touched.
@@ -169,15 +171,55 @@ void VirtualListBox::Sync() {
         }
     }
     if (afterReset && !texts.empty()) {
-        // As a list box refilled after a reset: the first line at the top and
-        // the keyboard's row on it, nothing selected.
         selection_ = -1;
         UnselectAll();
-        const wxDataViewItem first = rows_->GetItem(0);
-        SetCurrentItem(first);
-        EnsureVisible(first);
+        ShowFromTheTop();
     }
     mirroring_ = false;
+}
+
+void VirtualListBox::ShowFromTheTop() {
+    MoveKeyboardRow(0);
+#ifdef __WXGTK__
+    // At once, where moving the keyboard's row would glide there.
+    if (GtkAdjustment* scroll = gtk_scrollable_get_vadjustment(GTK_SCROLLABLE(GtkGetTreeView()))) {
+        gtk_adjustment_set_value(scroll, gtk_adjustment_get_lower(scroll));
+        return;
+    }
+#endif
+    EnsureVisible(rows_->GetItem(0));
+}
+
+void VirtualListBox::MoveKeyboardRow(int row) {
+#ifdef __WXGTK__
+    // The toolkit selects the row it moves the keyboard's row to, unless the
+    // selection's rule refuses it; the list has no rule of its own, so one
+    // that refuses every row stands in while the row moves.
+    GtkTreeView* tree = GTK_TREE_VIEW(GtkGetTreeView());
+    GtkTreeSelection* selection = gtk_tree_view_get_selection(tree);
+    if (gtk_tree_selection_get_select_function(selection) != nullptr) return;
+    gtk_tree_selection_set_select_function(
+        selection, [](GtkTreeSelection*, GtkTreeModel*, GtkTreePath*, gboolean, gpointer) -> gboolean { return FALSE; },
+        nullptr, nullptr);
+    GtkTreePath* path = gtk_tree_path_new_from_indices(row, -1);
+    gtk_tree_view_set_cursor(tree, path, nullptr, FALSE);
+    gtk_tree_path_free(path);
+    gtk_tree_selection_set_select_function(selection, nullptr, nullptr, nullptr);
+#else
+    (void)row;  // elsewhere the keyboard's row of a single-selection list is its selection
+#endif
+}
+
+int VirtualListBox::KeyboardRow() {
+#ifdef __WXGTK__
+    GtkTreePath* path = nullptr;
+    gtk_tree_view_get_cursor(GTK_TREE_VIEW(GtkGetTreeView()), &path, nullptr);
+    const int row = path != nullptr ? gtk_tree_path_get_indices(path)[0] : -1;
+    if (path != nullptr) gtk_tree_path_free(path);
+    return row;
+#else
+    return SelectedRow();
+#endif
 }
 
 int VirtualListBox::RowCount() {
@@ -210,8 +252,8 @@ void VirtualListBox::SelectRow(int row) {
         UnselectAll();
     } else {
         // The keyboard goes on from the selected row, which is in view.
+        MoveKeyboardRow(selection_);
         const wxDataViewItem item = ItemOfRow(selection_);
-        SetCurrentItem(item);
         Select(item);
         EnsureVisible(item);
     }

@@ -66,11 +66,12 @@ class VirtualListBox final : public wxDataViewCtrl {
 public:
     VirtualListBox(wxWindow* parent, wxWindowID id, const wxPoint& position, const wxSize& size);
 
-    // Shows `change` of `list` (no change: all of it). A reset is shown
-    // together with what follows it in the same turn of the event loop, or
-    // at the latest when the turn ends or the rows are next asked about.
+    // Shows `change` of `list` (no change: all of it). A reset waits for the
+    // refill that follows it, to be shown with it as one change: when the
+    // refill comes, when the rows are asked about, when the dialog's
+    // handler returns, or at the latest when the event loop next idles.
     void Mirror(const SortedItemList& list, std::optional<ControlChange> change, int index);
-    // Shows the list object's lines now.
+    // Shows what the list object changed since its lines were last shown.
     void Sync();
     void SetOnPicked(std::function<void(int row)> onPicked) { onPicked_ = std::move(onPicked); }
     void SetOnTyped(std::function<void(const wxString& typed)> onTyped) { onTyped_ = std::move(onTyped); }
@@ -85,6 +86,13 @@ public:
 
 private:
     class Rows;
+    // As a list box refilled after a reset: the first line at the top with
+    // the keyboard's row on it, nothing selected.
+    void ShowFromTheTop();
+    // Moves the keyboard's row to `row`; the selection stays as it is.
+    void MoveKeyboardRow(int row);
+    // The keyboard's row, or -1 for none.
+    int KeyboardRow();
     void OnSelectionChanged(wxDataViewEvent& event);
     void OnChar(wxKeyEvent& event);
 
@@ -93,7 +101,8 @@ private:
     std::function<void(int)> onPicked_;
     std::function<void(const wxString&)> onTyped_;
     int selection_ = -1;          // the selection the widget keeps
-    bool resetPending_ = false;   // the list object was reset since the rows last followed it
+    bool stale_ = false;          // the list object changed since the rows last followed it
+    bool resetPending_ = false;   // ... and was reset among those changes
     bool mirroring_ = false;      // a change of the program's is under way
     bool focusArriving_ = false;
 };

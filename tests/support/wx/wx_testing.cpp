@@ -1,12 +1,15 @@
 #include "support/wx/wx_testing.h"
 
 #include <gtk/gtk.h>
+#include <wx/app.h>
 #include <wx/button.h>
 #include <wx/choice.h>
 #include <wx/dialog.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
+#include <wx/stopwatch.h>
 #include <wx/textctrl.h>
+#include <wx/utils.h>
 
 #include "platform/wx/wx_codec.h"
 #include "platform/wx/wx_host.h"
@@ -58,6 +61,65 @@ std::vector<std::string> ShownItems(wxDialog& window, int id) {
     if (auto* list = dynamic_cast<VirtualListBox*>(widget))
         for (int row = 0; row < list->RowCount(); ++row) texts.push_back(ToCp1252(list->RowText(row)));
     return texts;
+}
+
+namespace {
+
+GtkTreeView* TreeOf(wxDialog& window, int id) {
+    auto* list = dynamic_cast<VirtualListBox*>(FindControlWidget(window, id));
+    if (list == nullptr) return nullptr;
+    list->Sync();
+    return GTK_TREE_VIEW(list->GtkGetTreeView());
+}
+
+// The first index of `path`, or -1 for none.
+int RowOf(GtkTreePath* path) {
+    const int row = path != nullptr && gtk_tree_path_get_depth(path) > 0 ? gtk_tree_path_get_indices(path)[0] : -1;
+    if (path != nullptr) gtk_tree_path_free(path);
+    return row;
+}
+
+}  // namespace
+
+std::vector<std::string> ReadListRows(wxDialog& window, int id) {
+    std::vector<std::string> texts;
+    GtkTreeView* tree = TreeOf(window, id);
+    if (tree == nullptr) return texts;
+    AtkObject* table = gtk_widget_get_accessible(GTK_WIDGET(tree));
+    const int columns = atk_table_get_n_columns(ATK_TABLE(table));
+    if (columns <= 0) return texts;
+    // The children are the cells row by row, the column headers' row first.
+    const int cells = atk_object_get_n_accessible_children(table);
+    for (int cell = columns; cell < cells; cell += columns) {
+        AtkObject* child = atk_object_ref_accessible_child(table, cell);
+        const char* name = child != nullptr ? atk_object_get_name(child) : nullptr;
+        texts.push_back(name != nullptr ? ToCp1252(wxString::FromUTF8(name)) : std::string());
+        if (child != nullptr) g_object_unref(child);
+    }
+    return texts;
+}
+
+int KeyboardRow(wxDialog& window, int id) {
+    GtkTreeView* tree = TreeOf(window, id);
+    if (tree == nullptr) return -1;
+    GtkTreePath* path = nullptr;
+    gtk_tree_view_get_cursor(tree, &path, nullptr);
+    return RowOf(path);
+}
+
+int TopRow(wxDialog& window, int id) {
+    GtkTreeView* tree = TreeOf(window, id);
+    GtkTreePath* first = nullptr;
+    if (tree == nullptr || !gtk_tree_view_get_visible_range(tree, &first, nullptr)) return -1;
+    return RowOf(first);
+}
+
+void Settle(long ms) {
+    const wxStopWatch watch;
+    while (watch.Time() < ms) {
+        wxTheApp->Yield(true);
+        wxMilliSleep(5);
+    }
 }
 
 int ShownSelection(wxDialog& window, int id) {

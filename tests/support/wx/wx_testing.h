@@ -44,6 +44,17 @@ int ShownSelection(wxDialog& window, int id);
 std::string ShownText(wxDialog& window, int id);
 // The bitmap a picture control shows (null: empty).
 BitmapHandle ShownPicture(wxDialog& window, int id);
+// A list box's lines as a screen reader reads them: the text of each row's
+// cell in the toolkit's accessibility tree, as 8-bit texts.
+std::vector<std::string> ReadListRows(wxDialog& window, int id);
+// A list box's row with the keyboard's focus mark, or -1.
+int KeyboardRow(wxDialog& window, int id);
+// The first row a list box shows whole or in part, or -1.
+int TopRow(wxDialog& window, int id);
+
+// Runs the event loop for `ms` milliseconds, so that simulated input reaches
+// the widgets and what it causes has happened.
+void Settle(long ms = 150);
 
 // ---- What the person does -------------------------------------------------------
 

@@ -364,8 +364,11 @@ void PicturePanel::OnPaint(wxPaintEvent& /*event*/) {
 
 class DialogView::ViewWindow : public wxDialog {
 public:
+    // The window's size is set once its font is measured. A size given here
+    // spares the toolkit making up a default one from the screen's work
+    // area, which it asks the display for and waits.
     ViewWindow(DialogView& view, wxWindow* parent, const DialogTemplate& dialogTemplate)
-        : wxDialog(parent, wxID_ANY, FromCp1252(dialogTemplate.caption), wxDefaultPosition, wxDefaultSize,
+        : wxDialog(parent, wxID_ANY, FromCp1252(dialogTemplate.caption), wxDefaultPosition, wxSize(1, 1),
                    wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | (dialogTemplate.sizingBorder ? wxRESIZE_BORDER : 0) |
                        (parent == nullptr ? wxDIALOG_NO_PARENT : 0)),
           view_(view) {}
@@ -497,7 +500,15 @@ wxWindow* DialogView::CreateWidget(const ControlTemplate& entry) {
             return button;
         }
         case ControlKind::DropDownList: {
-            return new wxChoice(window_, id, position, wxSize(size.x, units_.Y(entry.y + DrawnHeight(entry)) - position.y));
+            auto* choice =
+                new wxChoice(window_, id, position, wxSize(size.x, units_.Y(entry.y + DrawnHeight(entry)) - position.y));
+#ifdef __WXGTK__
+            // The box is as wide as its template makes it: the toolkit's
+            // measure of every item, to fit the widest, would go unused.
+            if (GtkWidget* shown = gtk_bin_get_child(GTK_BIN(choice->GetHandle())); shown != nullptr && GTK_IS_CELL_VIEW(shown))
+                gtk_cell_view_set_fit_model(GTK_CELL_VIEW(shown), FALSE);
+#endif
+            return choice;
         }
         case ControlKind::ListBox:
             return new VirtualListBox(window_, id, position, size);

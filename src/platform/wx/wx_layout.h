@@ -41,11 +41,16 @@ const std::string* EnclosingCaption(const DialogTemplate& dialogTemplate, std::s
 // that takes the focus, whatever the layout.
 class TemplateLabel final : public wxStaticText {
 public:
-    using wxStaticText::wxStaticText;
+    // Made in two steps, so that what the label asks of itself while it is
+    // made (its defaults) is already asked of this class.
+    TemplateLabel(wxWindow* parent, wxWindowID id, const wxString& text, const wxPoint& position, const wxSize& size,
+                  long style) {
+        Create(parent, id, text, position, size, style);
+    }
 #ifdef __WXGTK__
     // The toolkit's label defaults, asked of a new label once: a label
     // given its window's font asks for them as the font arrives, and the
-    // toolkit builds a label of its own each time to answer (about a tenth
+    // toolkit works out a label's style each time to answer (about a tenth
     // of the main window's widget creation went to its five labels' asking).
     wxVisualAttributes GetDefaultAttributes() const override;
 

@@ -170,10 +170,12 @@ void VirtualListBox::Sync() {
                 rows_->RowInserted(static_cast<unsigned>(row));
         }
     }
-    if (afterReset && !texts.empty()) {
+    if (afterReset) {
+        // As a list box refilled after a reset: nothing selected, the first
+        // line at the top with the keyboard's row on it.
         selection_ = -1;
         UnselectAll();
-        ShowFromTheTop();
+        if (!texts.empty()) ShowFromTheTop();
     }
     mirroring_ = false;
 }

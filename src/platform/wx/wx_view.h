@@ -86,8 +86,7 @@ public:
 
 private:
     class Rows;
-    // As a list box refilled after a reset: the first line at the top with
-    // the keyboard's row on it, nothing selected.
+    // The first line at the top, with the keyboard's row on it.
     void ShowFromTheTop();
     // Moves the keyboard's row to `row`; the selection stays as it is.
     void MoveKeyboardRow(int row);

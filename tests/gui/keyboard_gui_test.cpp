@@ -268,7 +268,8 @@ TEST_F(KeyboardGui, AfterARemoveTheListIsAsRefilledTheFirstArrowKeySelectsTheFir
         SettleUntil([&] { return dialog_.EntryList().GetCurSel() == 2; });
         ASSERT_EQ(dialog_.DisplayNameBox().Text(), "Glider");
 
-        // The keyboard's row was on the line removed, and then on its neighbour.
+        // The keyboard's row was on the removed line: the toolkit alone would
+        // move it to that line's neighbour.
         wxtest::ClickButton(window, IDC_REMOVE);
         Settle();
         ASSERT_EQ(wxtest::ShownItems(window, IDC_ENTRY_LIST), (std::vector<std::string>{"alpha tug", "Blue K1"}));
